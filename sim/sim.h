@@ -1,0 +1,105 @@
+// Control interface of the headless host: what the runner (kvqsim), the
+// tests and the stand-in add-ons use to drive the simulation. The vessel
+// module never includes this file; it sees only host/.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host/orbiterapi.h"
+
+namespace sim {
+
+struct Options {
+  std::string root;         // the simulator's working folder
+  double dt = 1.0 / 60.0;   // fixed step (s)
+  int flightModel = 0;      // handed to every ovcInit
+  std::vector<std::pair<std::string, std::string>> extra;  // named options for plug-ins ("sound-log", ...)
+};
+
+// Starts the host: sets the root, loads the plug-ins listed in
+// Config/Plugins.cfg (a missing one gives a warning on stderr). False with a
+// message when the root does not exist.
+bool Start(const Options& options, std::string* error);
+// Deletes every vessel, calls the plug-ins' ExitModule and unloads all
+// libraries. Start may be called again afterwards.
+void Shutdown();
+bool IsRunning();
+
+const Options& GetOptions();
+// A named option of Options::extra, or null.
+const char* GetOption(const char* name);
+
+// Reads a scenario file and creates its vessels (constructor, class caps,
+// scenario lines, post-creation), then restores ATTACHED couplings. On bad
+// input returns false with a message naming file, line and class.
+bool LoadScenario(const std::string& path, std::string* error);
+// Writes the current scene as a scenario file.
+bool SaveScenario(const std::string& path, std::string* error = nullptr);
+
+// One frame of Options::dt: clbkPreStep of every vessel in index order,
+// children placed on their parents' attachment points, time advanced.
+void RunFrame();
+uint64_t FrameCount();
+
+// Creates a landed vessel at a surface position (radians).
+OBJHANDLE CreateLandedVessel(const char* name, const char* classname, double lng, double lat, double hdg,
+                             std::string* error);
+
+// Surface position of a vessel (radians); carried children report where
+// they are carried.
+bool GetSurfacePos(OBJHANDLE h, double* lng, double* lat, double* hdg);
+OBJHANDLE GetParent(OBJHANDLE h);
+const char* GetClassNameOf(OBJHANDLE h);
+OBJHANDLE GetPlanet();  // "Earth"
+
+// Visuals.
+void SetVisual(OBJHANDLE h, bool on);
+bool HasVisual(OBJHANDLE h);
+
+// Input box.
+bool InputBoxOpen();
+const char* InputBoxTitle();
+// Hands the text to the box's callback; the box closes when it returns true.
+bool InputBoxEnter(const char* text);
+void InputBoxCancel();
+
+// Virtual cockpit of the focus vessel.
+bool VCEnter(int position);
+int VCPosition();  // -1 when none loaded
+// A mouse event on an area of the current position, dispatched as the host
+// does; false when the area is not registered there or its mouse flags do
+// not take the event.
+bool VCClick(int area, int event, double x, double y);
+// Texts written in an area's last redraw, in order.
+std::vector<std::string> VCTexts(int area);
+struct VCLine { int x0, y0, x1, y1; };
+struct VCTextItem { int x, y; std::string text; int fontHeight; DWORD colour; };
+std::vector<VCTextItem> VCTextItems(int area);
+std::vector<VCLine> VCLines(int area);
+// Pixel size and the RECT of an area's target on its surface.
+bool VCAreaRect(int area, RECT* rect);
+SURFHANDLE VCAreaSurface(int area);
+
+// Surfaces (textures) as pixel arrays, 0xRRGGBB per pixel.
+bool SurfaceSize(SURFHANDLE s, int* w, int* h);
+const DWORD* SurfacePixels(SURFHANDLE s);
+
+// Material and user flags of a device mesh, for tests.
+bool GetMaterial(DEVMESHHANDLE m, int idx, MATERIAL* mat);
+DWORD GetGroupUserFlag(DEVMESHHANDLE m, DWORD grp);
+
+// The Lua state the runner created; vessels get clbkGeneric(1, 0, L) once
+// both exist. Null to clear.
+void SetLuaState(void* L);
+void* GetLuaState();
+
+// Debug line ("" when empty).
+const char* DebugString();
+
+// Called by the host whenever a vessel is created or is about to be deleted,
+// so a runner can keep per-vessel data (trace, Lua userdata).
+using VesselHook = void (*)(OBJHANDLE h, bool created, void* user);
+void SetVesselHook(VesselHook hook, void* user);
+
+}  // namespace sim

@@ -1,0 +1,24 @@
+// The module's client of the sound add-on. Module-wide: one set of entry
+// points and one default wave directory serve every vessel; each vessel keeps
+// its own sound id. Without the add-on every call returns 0.
+#pragma once
+
+#include "host/orbiterapi.h"
+
+int ConnectToOrbiterSoundDLL(OBJHANDLE vessel);
+int SetMyDefaultWaveDirectory(const char* directory);
+int SoundLoadWave(int soundId, int slot, const char* waveName, int soundType);
+int SoundLoadWave3d(int soundId, int slot, const char* waveName, int soundType, VECTOR3* position);
+int SoundSet3dParameters(int soundId, int slot, VECTOR3* position, int mode, float* minDistance,
+                         float* maxDistance, void* parameters);
+int SoundPlay(int soundId, int slot, int loop, int volume, int frequency);
+int SoundStop(int soundId, int slot);
+int SoundIsPlaying(int soundId, int slot);
+void WriteSoundLog(const char* message, const char* secondText);
+
+// The 3D parameter record handed through to the add-on: two integers and
+// four doubles.
+struct Sound3dParameters {
+  int a, b;
+  double c, d, e, f;
+};
