@@ -1,5 +1,6 @@
 #include "wave.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -115,10 +116,10 @@ bool WriteWaveData(FILE* f, const float* samples, size_t count) {
   uint8_t buffer[4096];
   size_t used = 0;
   for (size_t i = 0; i < count; ++i) {
-    float s = samples[i];
-    if (!(s > -1.0f)) s = -1.0f;  // NaN too
-    if (s > 1.0f) s = 1.0f;
-    long v = static_cast<long>(s * 32767.0f + (s >= 0 ? 0.5f : -0.5f));
+    double s = samples[i];
+    if (!(s > -1.0)) s = -1.0;  // NaN too
+    long v = std::lround(s * 32768.0);  // the reader's scale
+    if (v > 32767) v = 32767;
     Put16(buffer + used, static_cast<uint16_t>(static_cast<int16_t>(v)));
     used += 2;
     if (used == sizeof buffer) {
