@@ -87,7 +87,7 @@ TEST(WaveFile, AnythingButIntegerPcmIsRefused) {
   EXPECT_FALSE(RoundTrip(WaveBytes(1, 0, 8000, 16, {0, 0}), &w));        // no channels
   EXPECT_FALSE(RoundTrip({'R', 'I', 'F', 'F', 0, 0, 0, 0, 'A', 'V', 'I', ' '}, &w));
   std::vector<uint8_t> noData = WaveBytes(1, 1, 8000, 16, {});
-  noData.resize(noData.size() - 8);  // the data chunk's header cut off
+  noData.erase(noData.end() - 8, noData.end());  // the data chunk's header cut off
   EXPECT_FALSE(RoundTrip(noData, &w));
 }
 
