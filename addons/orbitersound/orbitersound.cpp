@@ -5,8 +5,9 @@
 //                   arguments (pointers shown as the values they point to)
 //   sound FILE.wav  at the end of the run, everything played mixed into one
 //                   wave file
-// Built without the three 4.0 entry points when OBSOUND_WITHOUT_3D is
-// defined, as an older add-on would be.
+// Test builds leave out entry points, as older add-ons would: the three 4.0
+// ones (OBSOUND_WITHOUT_3D), GetVesselSoundID3 (OBSOUND_WITHOUT_SOUND_ID),
+// StopVesselWave3 (OBSOUND_WITHOUT_STOP).
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -194,10 +195,12 @@ DLLCLBK void opcPreStep(double simt, double simdt, double mjd) { ReleaseGoneVess
 
 // The entry points of the add-on.
 
+#ifndef OBSOUND_WITHOUT_SOUND_ID
 DLLCLBK int GetVesselSoundID3(OBJHANDLE vessel) {
   CallLine("GetVesselSoundID3").Vessel(vessel);
   return IsVessel(vessel) ? Board().VesselId(vessel) : -1;
 }
+#endif
 
 DLLCLBK int LoadVesselWaveOBSound3(int id, int slot, char* path, int type) {
   CallLine("LoadVesselWaveOBSound3").Int(id).Int(slot).Text(path).Int(type);
@@ -216,10 +219,12 @@ DLLCLBK int PlayVesselExclusiveWaveOBSound3(int id, int slot, int loop, int volu
   return Board().Play(id, slot, loop, volume, frequency, Now());
 }
 
+#ifndef OBSOUND_WITHOUT_STOP
 DLLCLBK int StopVesselWave3(int id, int slot) {
   CallLine("StopVesselWave3").Int(id).Int(slot);
   return Board().Stop(id, slot, Now());
 }
+#endif
 
 DLLCLBK int IsPlayingVesselWave3(int id, int slot) {
   CallLine("IsPlayingVesselWave3").Int(id).Int(slot);

@@ -225,6 +225,22 @@ TEST_F(SoundClientTest, WithoutThe3dFunctionsLoadsFallBackToPlainOnes) {
                                        "PlayVesselWaveOBSound3 0 2 1 255 0"));
 }
 
+TEST_F(SoundClientTest, AnAddOnWithoutTheStopRoutineIsTooOld) {
+  Start(AddOn::WithoutStop);
+  EXPECT_EQ(ConnectToOrbiterSoundDLL(vessel), -1);
+  EXPECT_THAT(LogMessages(root),
+              ElementsAre("ERR02= ConnectToOrbiterSoundDLL (4.0 SDK): Unable to find routines. Missing or outdated "
+                          "OrbiterSound (<3.0?)"));
+  EXPECT_EQ(SoundPlay(-1, 6, 1, 255, 0), 0);
+  EXPECT_THAT(Calls(root), IsEmpty());
+}
+
+TEST_F(SoundClientTest, AnAddOnWithoutGetVesselSoundID3GivesNoId) {
+  Start(AddOn::WithoutSoundId);
+  EXPECT_EQ(ConnectToOrbiterSoundDLL(vessel), -1);
+  EXPECT_THAT(LogMessages(root), ElementsAre("ERR03= unable to connect to GetMyID, Older OrbiterSound.dll ?"));
+}
+
 TEST_F(SoundClientTest, AMissingWaveFileFailsTheLoadAndLeavesTheSlotSilent) {
   Start(AddOn::Present);
   int id = Connect();

@@ -21,9 +21,13 @@ TestRoot MakeRoot(AddOn addOn) {
   std::ofstream plugins(root.dir / "Config" / "Plugins.cfg", std::ios::trunc);
   if (addOn != AddOn::Missing) plugins << "Plugin = OrbiterSound\n";
   if (addOn == AddOn::Missing) fs::remove(root.dir / "Modules" / "Plugin" / "OrbiterSound.dll");
-  if (addOn == AddOn::Without3d) {
-    fs::copy_file(SOUND_ADDON_2D, root.dir / "Modules" / "Plugin" / "OrbiterSound.dll",
-                  fs::copy_options::overwrite_existing);
+  const char* variant = addOn == AddOn::Without3d        ? "WITHOUT_3D"
+                        : addOn == AddOn::WithoutSoundId ? "WITHOUT_SOUND_ID"
+                        : addOn == AddOn::WithoutStop    ? "WITHOUT_STOP"
+                                                         : nullptr;
+  if (variant != nullptr) {
+    fs::copy_file(std::string(ADDON_VARIANTS) + variant + "/OrbiterSound.dll",
+                  root.dir / "Modules" / "Plugin" / "OrbiterSound.dll", fs::copy_options::overwrite_existing);
   }
   root.callLog = root.dir / "calls.log";
   return root;

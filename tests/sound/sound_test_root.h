@@ -10,7 +10,8 @@
 
 namespace soundtest {
 
-enum class AddOn { Present, Missing, Without3d };
+// The stand-in add-on, none, or a build of it that lacks entry points.
+enum class AddOn { Present, Missing, Without3d, WithoutSoundId, WithoutStop };
 
 struct TestRoot {
   std::filesystem::path dir;
@@ -18,7 +19,7 @@ struct TestRoot {
 };
 
 // Copies the built root into a fresh temporary folder; Plugins.cfg lists the
-// add-on unless it is missing. The 2D-only build replaces the plug-in.
+// add-on unless it is missing.
 TestRoot MakeRoot(AddOn addOn);
 // Starts the host on the root with the add-on's call log, and optionally a
 // render of the run.
