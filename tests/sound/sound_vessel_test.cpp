@@ -1,0 +1,90 @@
+// The tractor's sounds through the host: the module is loaded by the host
+// for each KVQ_R7700 vessel, connects in post-creation and loads its slots.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "sim/sim.h"
+#include "sound_test_root.h"
+
+using namespace soundtest;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+const std::string ERR01_MISSING =
+    "ERR01= Vessel->ConnectToOrbiterSoundDLL: Unable to connect to OrbiterSound - not installed or activated";
+
+class VesselSoundTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (sim::IsRunning()) sim::Shutdown();
+    if (!root.dir.empty()) std::filesystem::remove_all(root.dir);
+  }
+  OBJHANDLE Tractor(const std::string& name) {
+    std::string error;
+    OBJHANDLE h = sim::CreateLandedVessel(name.c_str(), "KVQ_R7700", 0.1, 0.2, 0, &error);
+    EXPECT_NE(h, nullptr) << error;
+    return h;
+  }
+  TestRoot root;
+};
+
+std::vector<std::string> PostCreationCalls(int id) {
+  std::string d = "Sound\\_CustomVesselsSounds\\KVQ_R7700\\";
+  std::string i = std::to_string(id);
+  std::string positioned = " 2 0 1 -1 0 1 -1 0";
+  std::string parameters = " 0 1 -1 0 10 400 90 360 0 0 -1 240";
+  return {
+      "LoadVesselWaveOBSound3 " + i + " 6 " + d + "groundspeed.wav 1",
+      "LoadVesselWaveOBSound3 " + i + " 8 " + d + "clang.wav 2",
+      "LoadVesselWaveOBSound3 " + i + " 9 " + d + "screach.wav 2",
+      "LoadVesselWaveOBSound3 " + i + " 10 " + d + "blinker.wav 1",
+      "LoadVesselWave3dOBSound4 " + i + " 2 " + d + "low.wav" + positioned,
+      "Set3dWaveParametersOBSound4 " + i + " 2" + parameters,
+      "LoadVesselWave3dOBSound4 " + i + " 5 " + d + "starter.wav" + positioned,
+      "Set3dWaveParametersOBSound4 " + i + " 5" + parameters,
+  };
+}
+
+TEST_F(VesselSoundTest, PostCreationConnectsAndLoadsTheSixSlots) {
+  root = MakeRoot(AddOn::Present);
+  StartHost(root);
+  Tractor("Tug1");
+  Tractor("Tug2");
+  std::vector<std::string> expected = {"GetVesselSoundID3 Tug1"};
+  for (const std::string& call : PostCreationCalls(0)) expected.push_back(call);
+  expected.push_back("GetVesselSoundID3 Tug2");
+  for (const std::string& call : PostCreationCalls(1)) expected.push_back(call);
+  EXPECT_EQ(Calls(root), expected);
+  EXPECT_FALSE(std::filesystem::exists(SoundLogPath(root)));
+}
+
+TEST_F(VesselSoundTest, WithoutTheAddOnEachVesselLogsOneErr01AndRunsOn) {
+  root = MakeRoot(AddOn::Missing);
+  StartHost(root);
+  Tractor("Tug1");
+  Tractor("Tug2");
+  Tractor("Tug3");
+  for (int i = 0; i < 120; ++i) sim::RunFrame();
+  EXPECT_THAT(LogMessages(root), ElementsAre(ERR01_MISSING, ERR01_MISSING, ERR01_MISSING));
+  EXPECT_THAT(Calls(root), IsEmpty());
+}
+
+TEST_F(VesselSoundTest, TheLogLimitHoldsUntilTheModuleIsLoadedAgain) {
+  root = MakeRoot(AddOn::Missing);
+  StartHost(root);
+  for (int i = 0; i < 103; ++i) Tractor("Tug" + std::to_string(i));
+  EXPECT_EQ(LogMessages(root).size(), 101u);
+  sim::Shutdown();  // unloads the module
+
+  StartHost(root);
+  Tractor("Again");
+  EXPECT_EQ(LogMessages(root).size(), 102u);
+}
+
+}  // namespace
