@@ -20,10 +20,13 @@ void MakeCrewVesselName(char* name, size_t size, bool (*taken)(const char*)) {
   if (taken == nullptr || !taken(name)) return;
   char base[64];
   CopyBounded(base, sizeof base, name);
-  constexpr size_t DIGITS = 3;
-  if (size > DIGITS + 1 && std::strlen(base) > size - 1 - DIGITS) base[size - 1 - DIGITS] = '\0';
+  const size_t baseLength = std::strlen(base);
   for (int i = 1; i <= CREW_NAME_SUFFIX_MAX; ++i) {
-    std::snprintf(name, size, "%s%d", base, i);
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%d", i);
+    const size_t room = size - 1 - std::strlen(digits);
+    const size_t kept = CopyBounded(name, size, base, baseLength < room ? baseLength : room);
+    CopyBounded(name + kept, size - kept, digits);
     if (!taken(name)) return;
   }
 }
