@@ -209,7 +209,6 @@ TEST_F(CrewEventsTest, TheBackAreaSendsTheHitchKeyAndRelabels) {
   t->activatedId = 0;
   v->towMode = -2;
   StepCrewEvents(*v);
-  EXPECT_TRUE(v->actionAreaTriggered || v->towMode != -2) << "the key handler may have used the trigger";
   EXPECT_STREQ(Area(0)->label, "Vessel Dettached from the back");
   t->activatedVessel = tug;
   t->activatedId = 0;
