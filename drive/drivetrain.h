@@ -13,7 +13,6 @@ constexpr double BASE_MASS = 54400.0;     // kg, tractor in the motion model
 constexpr double TOWBAR_MASS = 100.0;     // kg
 constexpr double PARKING_BRAKE_LEVEL = 0.5;
 constexpr double STANDSTILL_BAND = 0.001;  // m/s
-constexpr double FULL_TANK = 176.8;        // kg
 
 // The fields of the vessel the drive train reads and writes.
 struct DriveState {
@@ -24,7 +23,7 @@ struct DriveState {
   bool driveEngaged = false;
   bool engineRunning = false;
   bool parkingBrake = false;
-  double fuel = FULL_TANK;
+  double fuel = 0;  // kg
   int realismMode = 0;
 };
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "drive/drivetrain.h"
+#include "vessel/definition.h"
 
 namespace {
 
@@ -16,6 +17,7 @@ DriveState Running(int transmission, double speed, int gearIndex = 0) {
   s.transmission = transmission;
   s.speed = speed;
   s.gearIndex = gearIndex;
+  s.fuel = FULL_TANK;
   return s;
 }
 
