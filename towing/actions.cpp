@@ -4,11 +4,10 @@
 #include "sound/sound_client.h"
 #include "towing/hitch.h"
 #include "vessel/kvq_r7700.h"
+#include "vessel/post_creation.h"
 
 namespace {
 
-constexpr int SOUND_STARTER = 5;
-constexpr int SOUND_COUPLING = 8;
 constexpr double FULL_TANK = 176.8;  // kg
 
 // In realism mode the hitches work only for a crew member standing at them.
@@ -81,5 +80,5 @@ void Refuel(KVQ_R7700& v) { v.fuel = FULL_TANK; }
 void ToggleLightsAction(KVQ_R7700& v) { v.lightsOn = ToggleLights(v); }
 void ToggleBeaconsAction(KVQ_R7700& v) { v.beaconOn = ToggleBeacons(v); }
 
-void PlayCouplingSound(KVQ_R7700& v) { SoundPlay(v.soundId, SOUND_COUPLING, 0, 255, 0); }
+void PlayCouplingSound(KVQ_R7700& v) { SoundPlay(v.soundId, SOUND_CLANG, 0, 255, 0); }
 void PlayStarterSound(KVQ_R7700& v) { SoundPlay(v.soundId, SOUND_STARTER, 0, 255, 0); }

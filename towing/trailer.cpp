@@ -4,11 +4,9 @@
 #include "towing/hitch.h"
 #include "towing/trailer_model.h"
 #include "vessel/kvq_r7700.h"
+#include "vessel/post_creation.h"
 
 namespace {
-
-constexpr int SOUND_CLANG = 8;
-constexpr int SOUND_SCREECH = 9;
 
 void Jackknife(KVQ_R7700& v) {
   v.speed = 0;
