@@ -76,6 +76,8 @@ void DisplayKeyPressed(KVQ_R7700& v, int id) {
     PlayStarterSound(v);
     return;
   }
-  if (id == KEY_LEFT_LABEL) LeftLabelKey(v);
-  else if (id == KEY_RIGHT_LABEL) RightLabelKey(v);
+  if (id == KEY_LEFT_LABEL)
+    LeftLabelKey(v);
+  else if (id == KEY_RIGHT_LABEL)
+    RightLabelKey(v);
 }

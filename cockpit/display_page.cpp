@@ -23,8 +23,7 @@ void AddVesselLine(DisplayPage& page, const char* name) {
 
 }  // namespace
 
-DisplayPage BuildDisplayPage(bool engineRunning, int towMode, const char* frontVesselName,
-                             const char* backVesselName) {
+DisplayPage BuildDisplayPage(bool engineRunning, int towMode, const char* frontVesselName, const char* backVesselName) {
   DisplayPage page{};
   if (!engineRunning) {
     // The soft keys only start the engine: one word in a frame open at the bottom.
@@ -64,8 +63,7 @@ DisplayPage BuildDisplayPage(bool engineRunning, int towMode, const char* frontV
       AddText(page, 45, 260, "Detach Vessel | Detach Towbar");
       AddText(page, 180, 300, "Back  |  Back");
       break;
-    default:
-      break;
+    default: break;
   }
   return page;
 }

@@ -20,5 +20,4 @@ struct DisplayPage {
 };
 
 // Names of the vessels on the front and rear hitch ("" when none).
-DisplayPage BuildDisplayPage(bool engineRunning, int towMode, const char* frontVesselName,
-                             const char* backVesselName);
+DisplayPage BuildDisplayPage(bool engineRunning, int towMode, const char* frontVesselName, const char* backVesselName);

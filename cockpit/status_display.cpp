@@ -1,10 +1,10 @@
 // Draws the status display with the host's Sketchpad. Fonts and pen live
 // for one redraw only.
+#include <cstring>
+
 #include "cockpit/display_page.h"
 #include "cockpit/vc.h"
 #include "vessel/kvq_r7700.h"
-
-#include <cstring>
 
 namespace {
 

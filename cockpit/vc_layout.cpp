@@ -15,13 +15,17 @@ constexpr VCArea Quad(int id, int redraw, int mouse, VECTOR3 p1, VECTOR3 p2, VEC
   return {id, redraw, mouse, ClickShape::QUADRILATERAL, {p1, p2, p3, p4}, 0};
 }
 
-// The four keys under the status display differ only in x.
-constexpr VCArea DisplayKey(int id, double xLeft, double xRight) {
-  return Quad(id, PANEL_REDRAW_MOUSE, PANEL_MOUSE_LBDOWN | PANEL_MOUSE_LBUP, {xLeft, 1.35905, 4.00576},
-              {xRight, 1.35905, 4.00576}, {xLeft, 1.34971, 3.98473}, {xRight, 1.34971, 3.98473});
+constexpr VCArea Sphere(int id, int redraw, int mouse, VECTOR3 centre, double radius) {
+  return {id, redraw, mouse, ClickShape::SPHERE, {centre, {}, {}, {}}, radius};
 }
 
 constexpr int LB_DOWN_UP = PANEL_MOUSE_LBDOWN | PANEL_MOUSE_LBUP;
+
+// The four keys under the status display differ only in x.
+constexpr VCArea DisplayKey(int id, double xLeft, double xRight) {
+  return Quad(id, PANEL_REDRAW_MOUSE, LB_DOWN_UP, {xLeft, 1.35905, 4.00576}, {xRight, 1.35905, 4.00576},
+              {xLeft, 1.34971, 3.98473}, {xRight, 1.34971, 3.98473});
+}
 
 }  // namespace
 
@@ -38,9 +42,8 @@ const VCArea VC_AREAS[VC_AREA_COUNT] = {
     Quad(7, PANEL_REDRAW_MOUSE, PANEL_MOUSE_LBDOWN, {-0.916925, 1.47355, 4.14106}, {-0.890141, 1.47355, 4.14106},
          {-0.916925, 1.4494, 4.11051}, {-0.890141, 1.4494, 4.11051}),  // light switch
     Quad(9, PANEL_REDRAW_MOUSE, PANEL_MOUSE_LBDOWN, {-0.0445655, 1.35983, 3.98485}, {-0.0177821, 1.35983, 3.98485},
-         {-0.0445655, 1.34402, 3.94926}, {-0.0177821, 1.34402, 3.94926}),  // realism switch
-    {15, PANEL_REDRAW_ALWAYS, PANEL_MOUSE_DOWN, ClickShape::SPHERE, {{-0.133891, 1.24728, 3.91843}, {}, {}, {}},
-     0.1},  // steering-mode knob
+         {-0.0445655, 1.34402, 3.94926}, {-0.0177821, 1.34402, 3.94926}),                   // realism switch
+    Sphere(15, PANEL_REDRAW_ALWAYS, PANEL_MOUSE_DOWN, {-0.133891, 1.24728, 3.91843}, 0.1),  // steering-mode knob
     Quad(10, PANEL_REDRAW_MOUSE, LB_DOWN_UP, {-0.0431838, 1.26864, 3.91248}, {-0.0188163, 1.26864, 3.91248},
          {-0.0431837, 1.24701, 3.90126}, {-0.0188162, 1.24701, 3.90126}),  // refuel button
     DisplayKey(11, -0.306507, -0.283493),

@@ -18,8 +18,8 @@ enum class ClickShape { NONE, QUADRILATERAL, SPHERE };
 
 struct VCArea {
   int id;
-  int redraw;        // PANEL_REDRAW_*
-  int mouse;         // PANEL_MOUSE_*
+  int redraw;  // PANEL_REDRAW_*
+  int mouse;   // PANEL_MOUSE_*
   ClickShape shape;
   VECTOR3 corner[4];  // quadrilateral: top left, top right, bottom left, bottom right; sphere: corner[0] centre
   double radius;      // sphere only

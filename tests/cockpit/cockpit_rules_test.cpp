@@ -18,8 +18,7 @@ TEST(GearLever, BandsIncludeTheirLowerEdge) {
     double y;
     int transmission;
   };
-  const Row rows[] = {{0.0, 0},  {0.1199, 0}, {0.12, -1}, {0.4699, -1}, {0.47, 1},
-                      {0.8499, 1}, {0.85, 2},  {1.0, 2}};
+  const Row rows[] = {{0.0, 0}, {0.1199, 0}, {0.12, -1}, {0.4699, -1}, {0.47, 1}, {0.8499, 1}, {0.85, 2}, {1.0, 2}};
   for (const Row& r : rows) EXPECT_EQ(GearLeverTransmission(r.y), r.transmission) << "y = " << r.y;
 }
 
