@@ -60,6 +60,11 @@ class TestVessel : public VESSEL3 {
   void clbkPostCreation() override { Log(GetName(), "post"); }
   void clbkPreStep(double simt, double simdt, double mjd) override {
     ++count;
+    if (!doomed.empty()) {
+      OBJHANDLE h = oapiGetVesselByName(doomed.c_str());
+      doomed.clear();
+      oapiDeleteVessel(h);
+    }
     lastSimt = simt;
     if (logSteps) Log(GetName(), "step");
     if (drive) {
@@ -132,6 +137,7 @@ class TestVessel : public VESSEL3 {
   double lastSimt = -1;
   bool logSteps = false;
   bool drive = false;
+  std::string doomed;  // a vessel to delete in the next pre-step
   int lastKey = -1;
   double clickX = -1, clickY = -1;
   int clicks = 0;
@@ -158,3 +164,4 @@ DLLCLBK void HostTestClick(VESSEL* v, double* x, double* y, int* clicks) {
 }
 DLLCLBK int HostTestRedraws(VESSEL* v, int id) { return static_cast<TestVessel*>(v)->redraws[id & 7]; }
 DLLCLBK void HostTestDrive(VESSEL* v, bool on) { static_cast<TestVessel*>(v)->drive = on; }
+DLLCLBK void HostTestDeleteInStep(VESSEL* v, const char* name) { static_cast<TestVessel*>(v)->doomed = name; }
