@@ -464,6 +464,16 @@ bool GetSurfacePos(OBJHANDLE h, double* lng, double* lat, double* hdg) {
   return true;
 }
 
+bool SurfaceAt(OBJHANDLE ref, const VECTOR3& local, double* lng, double* lat) {
+  Vessel* v = host::AsVessel(ref);
+  if (v == nullptr) return false;
+  const VECTOR3 g = v->pos + mul(v->R, local);
+  const double r = length(g);
+  if (lng) *lng = std::atan2(g.z, g.x);
+  if (lat) *lat = r > 0 ? std::asin(g.y / r) : 0;
+  return true;
+}
+
 OBJHANDLE GetParent(OBJHANDLE h) {
   Vessel* v = host::AsVessel(h);
   return v != nullptr && v->parentPoint != nullptr ? v->parentPoint->peer : nullptr;

@@ -49,6 +49,9 @@ OBJHANDLE CreateLandedVessel(const char* name, const char* classname, double lng
 // Surface position of a vessel (radians); carried children report where
 // they are carried.
 bool GetSurfacePos(OBJHANDLE h, double* lng, double* lat, double* hdg);
+// Surface position (radians) under a point given in a vessel's own frame
+// (x right, y up, z forward), e.g. to place a new vessel beside it.
+bool SurfaceAt(OBJHANDLE ref, const VECTOR3& local, double* lng, double* lat);
 OBJHANDLE GetParent(OBJHANDLE h);
 const char* GetClassNameOf(OBJHANDLE h);
 OBJHANDLE GetPlanet();  // "Earth"
