@@ -246,7 +246,7 @@ Vessel* CreateVessel(const char* name, const char* className, const VESSELSTATUS
     CallbackScope scope;
     v->iface = module ? module->init(v, w.options.flightModel) : new VESSEL3(v, w.options.flightModel);
     if (v->iface == nullptr) {
-      w.vessels.pop_back();
+      w.vessels.erase(w.vessels.begin() + host::IndexOf(v));
       return fail("class " + std::string(className) + ": ovcInit gave no vessel");
     }
     v->iface->clbkSetClassCaps(const_cast<ClassFile*>(cls));
