@@ -21,8 +21,10 @@ struct Options {
 // Config/Plugins.cfg (a missing one gives a warning on stderr). False with a
 // message when the root does not exist.
 bool Start(const Options& options, std::string* error);
-// Deletes every vessel, calls the plug-ins' ExitModule and unloads all
-// libraries. Start may be called again afterwards.
+// Deletes every vessel, calls the plug-ins' ExitModule and lets go of every
+// library it loaded (their code stays mapped, so a module linked into an
+// executable never keeps pointers into vanished code). Start may be called
+// again afterwards.
 void Shutdown();
 bool IsRunning();
 

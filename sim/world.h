@@ -79,7 +79,8 @@ struct Animation {
 
 struct Surface {
   int w = 0, h = 0;
-  std::vector<DWORD> pixels;  // 0xRRGGBB
+  std::vector<DWORD> pixels;    // 0xRRGGBB
+  std::vector<DWORD> original;  // the pixels when a background area first used it
 };
 
 struct MeshGroup {
@@ -189,7 +190,6 @@ struct VCArea {
   RECT rect{};
   SURFHANDLE surf = nullptr;
   int bkmode = PANEL_MAP_NONE;
-  std::vector<DWORD> background;  // the rect's pixels at registration
   bool pending = false;  // redraw asked for while another one ran
   Text texts[MAX_TEXTS];
   int nTexts = 0;

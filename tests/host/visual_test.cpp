@@ -164,3 +164,22 @@ TEST_F(CockpitTest, BackgroundAreaIsRestoredBeforeEachRedraw) {
   EXPECT_EQ(px[12 * w + 30], bg);
   EXPECT_EQ(px[12 * w + 15], 0x00FF00u);
 }
+
+TEST_F(CockpitTest, EnteringAgainKeepsTheFirstBackground) {
+  MESHHANDLE vc = oapiLoadMeshGlobal("kvq7700_vc");
+  SURFHANDLE tex = oapiGetTextureHandle(vc, 1);
+  int w = 0;
+  sim::SurfaceSize(tex, &w, nullptr);
+  const DWORD bg = sim::SurfacePixels(tex)[12 * w + 15];
+  sim::SetVisual(a, true);
+  ASSERT_TRUE(sim::VCEnter(0));
+  EXPECT_EQ(sim::SurfacePixels(tex)[12 * w + 15], 0x00FF00u);
+  // Entering again registers the area again over the drawn pixels.
+  ASSERT_TRUE(sim::VCEnter(0));
+  oapiVCRegisterArea(3, RECT{10, 10, 60, 40}, PANEL_REDRAW_NEVER, PANEL_MOUSE_IGNORE, PANEL_MAP_BACKGROUND, tex);
+  oapiVCTriggerRedrawArea(0, 3);
+  oapiVCRegisterArea(3, RECT{10, 10, 14, 11}, PANEL_REDRAW_NEVER, PANEL_MOUSE_IGNORE, PANEL_MAP_BACKGROUND, tex);
+  const_cast<DWORD*>(sim::SurfacePixels(tex))[10 * w + 12] = 0x123456;
+  oapiVCTriggerRedrawArea(0, 3);
+  EXPECT_EQ(sim::SurfacePixels(tex)[10 * w + 12], bg);
+}
