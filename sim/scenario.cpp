@@ -300,6 +300,12 @@ bool LoadScenario(const std::string& path, std::string* error) {
   w.description = desc;
   for (const auto& b : blocks) {
     std::string e;
+    if (FindVessel(b.name.c_str()) != nullptr) {
+      // Made meanwhile by a vessel of an earlier block.
+      std::fprintf(stderr, "host: %s:%d: vessel '%s' already created by the scene; block skipped\n", path.c_str(),
+                   b.line, b.name.c_str());
+      continue;
+    }
     if (CreateVessel(b.name.c_str(), b.className.c_str(), nullptr, &b.lines, &e) == nullptr)
       return fail(path + ":" + std::to_string(b.line) + ": vessel '" + b.name + "': " + e);
   }

@@ -94,7 +94,7 @@ void VCFrame() {
   if (!CanRedraw()) return;
   for (size_t i = 0; i < W().vc.areas.size() && CanRedraw(); ++i) {
     VCArea* a = W().vc.areas[i].get();
-    if (a->redraw == PANEL_REDRAW_ALWAYS) Redraw(a, PANEL_REDRAW_ALWAYS);
+    if (a->redraw & PANEL_REDRAW_ALWAYS) Redraw(a, PANEL_REDRAW_ALWAYS);
   }
   RedrawPending();
 }
@@ -221,7 +221,7 @@ bool VCClick(int area, int event, double x, double y) {
     r = w.focus->iface->clbkVCMouseEvent(area, event, p);
   }
   a = host::FindArea(area);
-  if (a != nullptr && a->redraw == PANEL_REDRAW_MOUSE && host::CanRedraw()) host::Redraw(a, PANEL_REDRAW_MOUSE);
+  if (a != nullptr && (a->redraw & PANEL_REDRAW_MOUSE) && host::CanRedraw()) host::Redraw(a, PANEL_REDRAW_MOUSE);
   host::RedrawPending();
   return r;
 }
