@@ -434,6 +434,12 @@ void RunFrame() {
     v->iface->clbkPostStep(w.simt, w.simdt, mjd);
   }
   w.frameIndex = -1;
+  // Brakes applied for one step only fall back to their permanent levels.
+  for (size_t i = 0; i < w.vessels.size(); ++i) {
+    Vessel* v = w.vessels[i].get();
+    v->brake[0] = v->brakeHeld[0];
+    v->brake[1] = v->brakeHeld[1];
+  }
   host::VCFrame();
   w.simt += w.simdt;
   w.systime += w.simdt;

@@ -155,7 +155,8 @@ struct Vessel {
   VECTOR3 vel{}, avel{};
   Attachment* parentPoint = nullptr;  // own to-parent point while carried
 
-  double brake[2] = {0, 0};
+  double brake[2] = {0, 0};      // left, right, as the vessel reads them
+  double brakeHeld[2] = {0, 0};  // the permanent levels, back after each frame
   double ctrlSurface[6] = {};
   int attMode = ATTMODE_DISABLED;
   DWORD adCtrlMode = 7;

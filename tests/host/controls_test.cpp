@@ -35,6 +35,10 @@ TEST_F(HostTest, BrakesSurfacesAndAttitudeMode) {
   EXPECT_DOUBLE_EQ(v->GetWheelbrakeLevel(1), 0.8);
   EXPECT_DOUBLE_EQ(v->GetWheelbrakeLevel(2), 0.2);
   EXPECT_DOUBLE_EQ(v->GetWheelbrakeLevel(0), 0.5);
+  v->SetWheelbrakeLevel(1, 1, false);
+  EXPECT_DOUBLE_EQ(v->GetWheelbrakeLevel(1), 1);
+  sim::RunFrame();
+  EXPECT_DOUBLE_EQ(v->GetWheelbrakeLevel(1), 0.8) << "a brake for one step only";
 
   EXPECT_EQ(v->GetADCtrlMode(), 7u);
   v->SetControlSurfaceLevel(AIRCTRL_RUDDER, -0.6);
