@@ -1,0 +1,27 @@
+-- A vessel's script binding through the runner: clbkGeneric(1) once,
+-- clbkGeneric(2) with the userdata on top each time the vessel reaches
+-- Lua, the userdata's first word is the vessel, the vessel's own metatable
+-- falls back to the generic methods, and nothing reaches a deleted vessel.
+local p = oapi.create_vessel("P", "LuaProbe", {lng = 0, lat = 0, hdg = 0})
+assert(p, "no probe vessel")
+local interp, inst, firstWord, kept = p:probe()
+assert(interp == 1, "message 1 once, got " .. tostring(interp))
+assert(inst == 1 and firstWord and kept)
+assert(getmetatable(p) == debug.getregistry()["LuaProbe.vtable"])
+assert(p:get_name() == "P" and p:get_classname() == "LuaProbe", "generic methods through the fallback")
+
+local again = vessel.get_interface("P")
+assert(select(2, again:probe()) == 2)
+vessel.get_interface(0)
+interp, inst = p:probe()
+assert(interp == 1 and inst == 3)
+
+-- A second vessel of the class: the same tables, its own state.
+local q = oapi.create_vessel("Q", "LuaProbe", {ref = "P", x = 5, z = 0, hdg = 0})
+assert(getmetatable(q) == getmetatable(p))
+assert(select(2, q:probe()) == 1)
+
+proc.skip()
+assert(oapi.delete_vessel("P"))
+assert(p:probe() == nil and p:get_name() == nil)
+assert(q:probe() == 1)

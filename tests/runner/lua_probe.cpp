@@ -1,0 +1,63 @@
+// A vessel module for the runner's tests: it binds its userdata the way a
+// vessel module does (a metatable of its own whose method table falls back
+// to "VESSEL.vtable") and counts the generic messages it gets.
+#include <lua.hpp>
+
+#include "host/orbiterapi.h"
+
+namespace {
+
+class LuaProbe : public VESSEL3 {
+ public:
+  LuaProbe(OBJHANDLE h, int fmodel) : VESSEL3(h, fmodel) {}
+  void clbkSetClassCaps(FILEHANDLE cfg) override {
+    SetSize(2);
+    SetEmptyMass(100);
+    SetTouchdownPoints(_V(0, -1, 1), _V(-1, -1, -1), _V(1, -1, -1));
+  }
+  int clbkGeneric(int msgid, int prm, void* context) override {
+    auto* L = static_cast<lua_State*>(context);
+    if (msgid == VMSG_LUAINTERPRETER) ++interpreterCalls;
+    if (msgid != VMSG_LUAINSTANCE || !L) return 0;
+    ++instanceCalls;
+    auto* first = static_cast<VESSEL**>(lua_touserdata(L, -1));
+    firstWordIsVessel = first && *first == this;
+    int top = lua_gettop(L);
+    luaL_newmetatable(L, "LuaProbe.vtable");
+    lua_newtable(L);
+    lua_pushcfunction(L, Probe);
+    lua_setfield(L, -2, "probe");
+    luaL_newmetatable(L, "LuaProbe.base");
+    lua_getfield(L, LUA_REGISTRYINDEX, "VESSEL.vtable");
+    lua_setfield(L, -2, "__index");
+    lua_setmetatable(L, -2);
+    lua_setfield(L, -2, "__index");
+    lua_setmetatable(L, -2);
+    stackKept = lua_gettop(L) == top && lua_isuserdata(L, -1);
+    return 0;
+  }
+
+  // v:probe() -> interpreter messages, instance messages, first word held
+  // this vessel, the stack was left as found; nil once the vessel is gone.
+  static int Probe(lua_State* L) {
+    auto* first = static_cast<VESSEL**>(lua_touserdata(L, 1));
+    auto* self = first ? dynamic_cast<LuaProbe*>(*first) : nullptr;
+    if (!self) {
+      lua_pushnil(L);
+      return 1;
+    }
+    lua_pushinteger(L, self->interpreterCalls);
+    lua_pushinteger(L, self->instanceCalls);
+    lua_pushboolean(L, self->firstWordIsVessel);
+    lua_pushboolean(L, self->stackKept);
+    return 4;
+  }
+
+  int interpreterCalls = 0, instanceCalls = 0;
+  bool firstWordIsVessel = false, stackKept = false;
+};
+
+}  // namespace
+
+DLLCLBK VESSEL* ovcInit(OBJHANDLE h, int fmodel) { return new LuaProbe(h, fmodel); }
+DLLCLBK void ovcExit(VESSEL* v) { delete v; }
