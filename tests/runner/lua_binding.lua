@@ -25,3 +25,13 @@ proc.skip()
 assert(oapi.delete_vessel("P"))
 assert(p:probe() == nil and p:get_name() == nil)
 assert(q:probe() == 1)
+
+-- Runner options reach plug-ins by name.
+assert(q:option("sound-log") == "sounds.txt", tostring(q:option("sound-log")))
+assert(q:option("sound") == "mix.wav")
+assert(q:option("display") == nil)
+
+-- A bare coroutine.yield() waits one frame, as proc.skip() does.
+local t = oapi.get_simtime()
+coroutine.yield()
+assert(math.abs(oapi.get_simtime() - t - oapi.get_simstep()) < 1e-12)

@@ -4,6 +4,7 @@
 #include <lua.hpp>
 
 #include "host/orbiterapi.h"
+#include "sim/sim.h"
 
 namespace {
 
@@ -27,6 +28,8 @@ class LuaProbe : public VESSEL3 {
     lua_newtable(L);
     lua_pushcfunction(L, Probe);
     lua_setfield(L, -2, "probe");
+    lua_pushcfunction(L, Option);
+    lua_setfield(L, -2, "option");
     luaL_newmetatable(L, "LuaProbe.base");
     lua_getfield(L, LUA_REGISTRYINDEX, "VESSEL.vtable");
     lua_setfield(L, -2, "__index");
@@ -51,6 +54,16 @@ class LuaProbe : public VESSEL3 {
     lua_pushboolean(L, self->firstWordIsVessel);
     lua_pushboolean(L, self->stackKept);
     return 4;
+  }
+
+  // v:option(name) -> the runner's named option as plug-ins read it, or nil.
+  static int Option(lua_State* L) {
+    const char* value = sim::GetOption(luaL_checkstring(L, 2));
+    if (value)
+      lua_pushstring(L, value);
+    else
+      lua_pushnil(L);
+    return 1;
   }
 
   int interpreterCalls = 0, instanceCalls = 0;
