@@ -35,3 +35,22 @@ assert(q:option("display") == nil)
 local t = oapi.get_simtime()
 coroutine.yield()
 assert(math.abs(oapi.get_simtime() - t - oapi.get_simstep()) < 1e-12)
+
+-- Generic methods on a vessel with a module: keys with held modifiers,
+-- thruster levels, animations, beacons and the input box.
+assert(q:send_bufferedkey(OAPI_KEY.D) == OAPI_KEY.D + 1000)
+assert(q:send_bufferedkey(OAPI_KEY.D, OAPI_KEY.LSHIFT, OAPI_KEY.RCONTROL) == OAPI_KEY.D + 3000)
+q:set_thrustergrouplevel(THGROUP.MAIN, 0.6)
+assert(math.abs(q:get_thrustergrouplevel(THGROUP.MAIN) - 0.6) < 1e-12)
+assert(q:get_animation(0) == 0.25 and q:get_beacon(0) == false and q:get_beacon(1) == nil)
+q:send_bufferedkey(OAPI_KEY.B)
+assert(q:get_animation(0) == 0.75 and q:get_beacon(0) == true)
+
+assert(oapi.inputbox_title() == nil and oapi.inputbox_enter("x") == nil)
+q:send_bufferedkey(OAPI_KEY.I)
+assert(oapi.inputbox_title() == "Probe name")
+assert(oapi.inputbox_enter("") == false and oapi.inputbox_title() == "Probe name", "refused: the box stays")
+assert(oapi.inputbox_enter("Max") == true and oapi.inputbox_title() == nil)
+q:send_bufferedkey(OAPI_KEY.I)
+oapi.inputbox_cancel()
+assert(oapi.inputbox_title() == nil)

@@ -15,7 +15,30 @@ class LuaProbe : public VESSEL3 {
     SetSize(2);
     SetEmptyMass(100);
     SetTouchdownPoints(_V(0, -1, 1), _V(-1, -1, -1), _V(1, -1, -1));
+    PROPELLANT_HANDLE tank = CreatePropellantResource(10);
+    THRUSTER_HANDLE th = CreateThruster(_V(0, 0, 0), _V(0, 0, 1), 1000, tank);
+    CreateThrusterGroup(&th, 1, THGROUP_MAIN);
+    anim = CreateAnimation(0.25);
+    beacon.shape = BEACONSHAPE_STAR;
+    beacon.pos = &beaconPos;
+    beacon.col = &beaconCol;
+    beacon.active = false;
+    AddBeacon(&beacon);
   }
+  // The result tells what arrived: key + 1000 x the keys marked held.
+  // I opens an input box; B switches the beacon on and sets the animation.
+  int clbkConsumeBufferedKey(DWORD key, bool down, char* kstate) override {
+    int held = 0;
+    for (int i = 0; kstate && i < 256; ++i) held += KEYDOWN(kstate, i) ? 1 : 0;
+    if (key == OAPI_KEY_I) oapiOpenInputBox("Probe name", NameEntered, nullptr, 20, this);
+    if (key == OAPI_KEY_B) {
+      beacon.active = true;
+      SetAnimation(anim, 0.75);
+    }
+    return static_cast<int>(key) + 1000 * held;
+  }
+  // Takes any name but an empty one.
+  static bool NameEntered(void* id, char* str, void* usrdata) { return str && str[0] != '\0'; }
   int clbkGeneric(int msgid, int prm, void* context) override {
     auto* L = static_cast<lua_State*>(context);
     if (msgid == VMSG_LUAINTERPRETER) ++interpreterCalls;
@@ -66,6 +89,9 @@ class LuaProbe : public VESSEL3 {
     return 1;
   }
 
+  UINT anim = 0;
+  BEACONLIGHTSPEC beacon{};
+  VECTOR3 beaconPos{0, 1, 0}, beaconCol{1, 0, 0};
   int interpreterCalls = 0, instanceCalls = 0;
   bool firstWordIsVessel = false, stackKept = false;
 };
