@@ -74,7 +74,7 @@ bool DecodeStored(const std::vector<uint8_t>& png, int* w, int* h, std::vector<u
 
 }  // namespace
 
-TEST(Options, TheIssueCommandLine) {
+TEST(Options, EveryOptionOfTheCommandLine) {
   RunOptions o;
   std::string err;
   ASSERT_TRUE(Parse({"a.scn", "--script", "s.lua", "--until", "30", "--dt", "0.05", "--flight-model", "1", "--save",
