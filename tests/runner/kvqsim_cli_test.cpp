@@ -121,6 +121,17 @@ TEST_F(Cli, TraceRowsEveryTenthOfASecond) {
   EXPECT_EQ(rows[21].rfind("1.000,Tug,", 0), 0u) << rows[21];
 }
 
+TEST_F(Cli, TraceNamesTheParentOfACarriedVessel) {
+  ASSERT_EQ(Run("'" + std::string(KVQ_SOURCE) + "/tests/e2e/runner_coupled.scn' --until 0.2 --trace t.csv --quiet"), 0)
+      << err;
+  std::vector<std::string> rows = Lines(ReadFile(Path("t.csv")));
+  ASSERT_EQ(rows.size(), 1u + 3u * 2u);
+  for (size_t i = 1; i < rows.size(); i += 2) {
+    EXPECT_EQ(rows[i].substr(rows[i].size() - 1), ",") << "the tractor has no parent: " << rows[i];
+    EXPECT_EQ(rows[i + 1].substr(rows[i + 1].size() - 4), ",Tug") << rows[i + 1];
+  }
+}
+
 TEST_F(Cli, UntilEndsAWaitingScriptAndDtSetsTheStep) {
   WriteFile(Path("wait.lua"), "assert(oapi.get_simstep() == 0.05)\nproc.wait_simtime(1000)\n");
   ASSERT_EQ(Run("'" + EXAMPLE + "' --script wait.lua --until 2 --dt 0.05 --trace t.csv"), 0) << err;
