@@ -218,6 +218,8 @@ TEST(Track, TraceRowsAreStable) {
   t.points.push_back({0.1, -1e-13, 0.5, 0.0, -1e-7, 12.34567});
   t.parents.push_back("Tug");
   EXPECT_EQ(TraceRow(t, 0), "0.100,\"Jet, 2\",Airliner,0.000000000,28.647889757,0.0000,0.0000,12.3457,Tug");
+  t.points[0].hdg = PI2 - 1e-9;
+  EXPECT_NE(TraceRow(t, 0).find(",0.0000,0.0000,12.3457,"), std::string::npos) << TraceRow(t, 0);
   EXPECT_STREQ(TraceHeader(), "time,name,class,lng,lat,hdg,east,north,parent");
 }
 
