@@ -30,6 +30,7 @@ assert(q:probe() == 1)
 assert(q:option("sound-log") == "sounds.txt", tostring(q:option("sound-log")))
 assert(q:option("sound") == "mix.wav")
 assert(q:option("display") == nil)
+assert(q:flightmodel() == 1, "--flight-model reaches ovcInit")
 
 -- A bare coroutine.yield() waits one frame, as proc.skip() does.
 local t = oapi.get_simtime()

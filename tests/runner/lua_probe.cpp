@@ -53,6 +53,8 @@ class LuaProbe : public VESSEL3 {
     lua_setfield(L, -2, "probe");
     lua_pushcfunction(L, Option);
     lua_setfield(L, -2, "option");
+    lua_pushcfunction(L, FlightModel);
+    lua_setfield(L, -2, "flightmodel");
     luaL_newmetatable(L, "LuaProbe.base");
     lua_getfield(L, LUA_REGISTRYINDEX, "VESSEL.vtable");
     lua_setfield(L, -2, "__index");
@@ -77,6 +79,14 @@ class LuaProbe : public VESSEL3 {
     lua_pushboolean(L, self->firstWordIsVessel);
     lua_pushboolean(L, self->stackKept);
     return 4;
+  }
+
+  // v:flightmodel() -> what ovcInit was given.
+  static int FlightModel(lua_State* L) {
+    auto* first = static_cast<VESSEL**>(lua_touserdata(L, 1));
+    if (!first || !*first) return 0;
+    lua_pushinteger(L, (*first)->GetFlightModel());
+    return 1;
   }
 
   // v:option(name) -> the runner's named option as plug-ins read it, or nil.
