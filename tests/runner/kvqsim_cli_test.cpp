@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/runner/png_read.h"
+
 namespace {
 
 const std::string KVQSIM = std::string(KVQ_BIN) + "/kvqsim";
@@ -180,21 +182,46 @@ TEST_F(Cli, ScriptLibrariesLoadFromTheRootsScriptFolder) {
   EXPECT_EQ(Run("--root '" + root + "' --script use.lua --quiet"), 0) << err;
 }
 
-TEST_F(Cli, DisplayPictureHasTheAreasSize) {
-  int rc = Run("'" + EXAMPLE + "' --until 0.5 --display d.png --quiet");
-  if (rc == 2 && err.find("not registered") != std::string::npos) GTEST_SKIP() << "the vessel has no cockpit yet";
-  ASSERT_EQ(rc, 0) << err;
-  std::string png = ReadFile(Path("d.png"));
-  ASSERT_GT(png.size(), 33u);
-  EXPECT_EQ(png.substr(1, 3), "PNG");
-  auto u32 = [&](size_t at) {
-    return (static_cast<unsigned>(static_cast<unsigned char>(png[at])) << 24) |
-           (static_cast<unsigned>(static_cast<unsigned char>(png[at + 1])) << 16) |
-           (static_cast<unsigned>(static_cast<unsigned char>(png[at + 2])) << 8) |
-           static_cast<unsigned>(static_cast<unsigned char>(png[at + 3]));
-  };
-  EXPECT_EQ(u32(16), 485u);
-  EXPECT_EQ(u32(20), 337u);
+TEST_F(Cli, DisplayPictureShowsTheLastRedraw) {
+  // The probe vessel draws "PROBE" in green at (130, 250), 80 pixels high,
+  // under a white frame from (80, 240) to (420, 240) and down to the bottom.
+  WriteFile(Path("probe.lua"),
+            "oapi.create_vessel('P', 'LuaProbe', {lng = 0, lat = 0, hdg = 0})\n"
+            "assert(oapi.set_focus('P'))\n"
+            "proc.skip()\n");
+  std::string root = std::string(KVQ_BIN) + "/../tests/runner/probe_root";
+  ASSERT_EQ(Run("--root '" + root + "' --script probe.lua --display d.png --quiet"), 0) << err;
+  std::string bytes = ReadFile(Path("d.png"));
+  std::vector<uint8_t> png(bytes.begin(), bytes.end()), raw;
+  int w = 0, h = 0;
+  ASSERT_TRUE(kvqsim::DecodeStored(png, &w, &h, &raw));
+  ASSERT_EQ(w, 485);
+  ASSERT_EQ(h, 337);
+  EXPECT_EQ(kvqsim::PixelAt(raw, w, 250, 240), 0xFFFFFFu);  // the frame's top
+  EXPECT_EQ(kvqsim::PixelAt(raw, w, 80, 300), 0xFFFFFFu);   // its left side
+  EXPECT_EQ(kvqsim::PixelAt(raw, w, 250, 100), kvqsim::PixelAt(raw, w, 5, 5));  // background above
+  int green = 0, minX = w, maxX = 0, minY = h, maxY = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (kvqsim::PixelAt(raw, w, x, y) == 0x00FF00u) {
+        ++green;
+        minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
+      }
+  ASSERT_GT(green, 500);
+  EXPECT_GE(minX, 130);
+  EXPECT_LT(maxX, 420);
+  EXPECT_GT(minY, 250);
+  EXPECT_GT(maxY - minY, 40);  // text of an 80-pixel font
+
+  // The same run twice gives the same picture.
+  ASSERT_EQ(Run("--root '" + root + "' --script probe.lua --display d2.png --quiet"), 0) << err;
+  EXPECT_EQ(ReadFile(Path("d2.png")), bytes);
+}
+
+TEST_F(Cli, DisplayWithoutACockpitIsBadInput) {
+  WriteFile(Path("empty.lua"), "proc.skip()\n");
+  EXPECT_EQ(Run("--script empty.lua --display d.png --quiet"), 2);
+  EXPECT_NE(err.find("--display"), std::string::npos) << err;
 }
 
 }  // namespace

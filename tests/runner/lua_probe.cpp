@@ -37,6 +37,31 @@ class LuaProbe : public VESSEL3 {
     }
     return static_cast<int>(key) + 1000 * held;
   }
+  // Cockpit position 0: a status display of 485 x 337 pixels as area 3,
+  // redrawn every frame with a word in a large font under an open frame.
+  bool clbkLoadVC(int id) override {
+    if (id != 0) return false;
+    oapiVCRegisterArea(3, RECT{13, 21, 498, 358}, PANEL_REDRAW_ALWAYS, PANEL_MOUSE_IGNORE, PANEL_MAP_BACKGROUND,
+                       nullptr);
+    return true;
+  }
+  bool clbkVCRedrawEvent(int id, int event, SURFHANDLE surf) override {
+    if (id != 3) return false;
+    oapi::Font* big = oapiCreateFont(80, true, "Sans", FONT_BOLD);
+    oapi::Pen* pen = oapiCreatePen(1, 4, 0xFFFFFF);
+    oapi::Sketchpad* skp = oapiGetSketchpad(surf);
+    skp->SetTextColor(0x00FF00);
+    skp->SetFont(big);
+    skp->Text(130, 250, "PROBE", 5);
+    skp->SetPen(pen);
+    skp->Line(80, 335, 80, 240);
+    skp->Line(420, 335, 420, 240);
+    skp->Line(80, 240, 420, 240);
+    oapiReleaseSketchpad(skp);
+    oapiReleaseFont(big);
+    oapiReleasePen(pen);
+    return true;
+  }
   // Takes any name but an empty one.
   static bool NameEntered(void* id, char* str, void* usrdata) { return str && str[0] != '\0'; }
   int clbkGeneric(int msgid, int prm, void* context) override {
