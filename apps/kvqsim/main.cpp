@@ -226,7 +226,6 @@ int Run(const RunOptions& opt, const char* argv0) {
   double until = opt.until >= 0 ? opt.until : (scriptPath.empty() ? DEFAULT_UNTIL : -1.0);
   Progress progress(!opt.quiet);
   double simt = oapiGetSimTime();
-  recorder.Sample(simt);
   bool failed = false;
   // The script starts before the first frame; afterwards it is resumed
   // after each frame that ends its wait. A false result ends the run.
@@ -236,6 +235,8 @@ int Run(const RunOptions& opt, const char* argv0) {
     return st == Script::RUNNING;
   };
   bool going = script.Running() ? resume() : true;
+  // The first sample shows the scene as the script set it up.
+  recorder.Sample(simt);
   while (going) {
     if (until >= 0 && Reached(simt, until)) break;
     sim::RunFrame();

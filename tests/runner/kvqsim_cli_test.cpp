@@ -168,6 +168,7 @@ TEST_F(Cli, TwoRunsWriteIdenticalFiles) {
   for (const char* s : {">Tug (KVQ_R7700)<", ">Jet (Airliner)<", ">Van (Airliner)<", "planned path", " m</text>"})
     EXPECT_NE(p1.find(s), std::string::npos) << s;
   // The deleted vessel is traced while it lives, and saved scenarios no longer hold it.
+  EXPECT_NE(t1.find("\n0.000,Van,Airliner,"), std::string::npos) << "created before the first frame";
   EXPECT_NE(t1.find("\n3.000,Van,"), std::string::npos);
   EXPECT_EQ(t1.find("\n3.100,Van,"), std::string::npos);
   EXPECT_EQ(s1.find("Van:"), std::string::npos);
