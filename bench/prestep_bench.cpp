@@ -10,6 +10,7 @@
 #include <new>
 #include <string>
 
+#include "bench/allocations.h"
 #include "sim/sim.h"
 #include "towing/hitch.h"
 #include "vessel/kvq_r7700.h"
@@ -20,10 +21,8 @@
 // sanitizer, which owns it. Both are seen by the module and the host because
 // the executable's definitions take precedence over the C library's.
 
-namespace {
 std::atomic<long> allocations{0};
 bool allocationFailure = false;
-}  // namespace
 
 #if !defined(__SANITIZE_ADDRESS__)
 extern "C" void* __libc_malloc(size_t);
@@ -42,6 +41,10 @@ extern "C" void* realloc(void* p, size_t n) noexcept {
   return __libc_realloc(p, n);
 }
 #endif
+
+// The C library calls stay out of line, so that the compiler does not pair
+// them with the replaced operators.
+[[gnu::noinline]] void Release(void* p) noexcept { std::free(p); }
 
 // Counted once: by malloc where it is replaced, otherwise here.
 void* operator new(size_t n) {
@@ -66,12 +69,12 @@ void* operator new(size_t n, std::align_val_t a) {
   throw std::bad_alloc();
 }
 void* operator new[](size_t n, std::align_val_t a) { return operator new(n, a); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
+void operator delete(void* p, std::align_val_t) noexcept { Release(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { Release(p); }
+void operator delete(void* p) noexcept { Release(p); }
+void operator delete[](void* p) noexcept { Release(p); }
+void operator delete(void* p, size_t) noexcept { Release(p); }
+void operator delete[](void* p, size_t) noexcept { Release(p); }
 
 namespace {
 
@@ -174,7 +177,23 @@ BENCHMARK(BM_PreStepTowing);
 
 }  // namespace
 
+// The counting must see the heap, or a clean result means nothing.
+bool CountingWorks() {
+  const long before = allocations.load();
+  int* p = new int(7);
+  benchmark::DoNotOptimize(p);
+  delete p;
+  void* q = std::malloc(16);
+  benchmark::DoNotOptimize(q);
+  std::free(q);
+  return allocations.load() - before >= 1;
+}
+
 int main(int argc, char** argv) {
+  if (!CountingWorks()) {
+    std::fprintf(stderr, "FAILED: heap allocations are not counted\n");
+    return 1;
+  }
   sim::Options options;
   options.root = KVQ_ROOT;
   options.dt = DT;
