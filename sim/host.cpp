@@ -40,10 +40,15 @@ CallbackScope::~CallbackScope() {
 
 Vessel* AsVessel(OBJHANDLE h) {
   if (h == nullptr) return nullptr;
-  for (auto& v : W().vessels) {
-    if (v.get() == h) return v.get();
+  World& w = W();
+  // A short list is faster to walk than to hash.
+  if (w.vessels.size() <= 8) {
+    for (auto& v : w.vessels) {
+      if (v.get() == h) return v.get();
+    }
+    return nullptr;
   }
-  return nullptr;
+  return w.live.count(h) != 0 ? static_cast<Vessel*>(h) : nullptr;
 }
 
 int IndexOf(const Vessel* v) {
@@ -242,10 +247,12 @@ Vessel* CreateVessel(const char* name, const char* className, const VESSELSTATUS
   if (state != nullptr) ApplyState(v, *state);
   else SetLanded(v, 0, 0, 0);
   w.vessels.push_back(std::move(rec));
+  w.live.insert(v);
   {
     CallbackScope scope;
     v->iface = module ? module->init(v, w.options.flightModel) : new VESSEL3(v, w.options.flightModel);
     if (v->iface == nullptr) {
+      w.live.erase(v);
       w.vessels.erase(w.vessels.begin() + host::IndexOf(v));
       return fail("class " + std::string(className) + ": ovcInit gave no vessel");
     }
@@ -298,6 +305,7 @@ bool DeleteVessel(Vessel* v) {
   const int idx = IndexOf(v);
   std::unique_ptr<Vessel> rec = std::move(w.vessels[static_cast<size_t>(idx)]);
   w.vessels.erase(w.vessels.begin() + idx);
+  w.live.erase(rec.get());
   if (w.frameIndex >= 0 && idx <= w.frameIndex) --w.frameIndex;
   if (w.focus == v) {
     w.focus = w.vessels.empty() ? nullptr : w.vessels.front().get();
@@ -420,14 +428,16 @@ void RunFrame() {
   for (const auto& p : w.plugins) {
     if (p.preStep != nullptr) p.preStep(w.simt, w.simdt, mjd);
   }
+  w.deferChildren = true;
   for (w.frameIndex = 0; w.frameIndex < static_cast<int>(w.vessels.size()); ++w.frameIndex) {
     Vessel* v = w.vessels[static_cast<size_t>(w.frameIndex)].get();
     v->iface->clbkPreStep(w.simt, w.simdt, mjd);
   }
   w.frameIndex = -1;
+  w.deferChildren = false;
   for (size_t i = 0; i < w.vessels.size(); ++i) {
     Vessel* v = w.vessels[i].get();
-    if (v->parentPoint == nullptr) host::PlaceChildren(v);
+    if (v->parentPoint == nullptr) host::PlaceChildrenNow(v);
   }
   for (w.frameIndex = 0; w.frameIndex < static_cast<int>(w.vessels.size()); ++w.frameIndex) {
     Vessel* v = w.vessels[static_cast<size_t>(w.frameIndex)].get();

@@ -84,6 +84,46 @@ Mesh* LoadMesh(const char* name) {
 
 Surface* AsSurface(SURFHANDLE s) { return static_cast<Surface*>(s); }
 
+void KeepOriginal(Surface* s) {
+  if (s == nullptr || !s->original.empty()) return;
+  s->original = s->pixels;
+  s->dirtyLo.assign(static_cast<size_t>(s->h), s->w);
+  s->dirtyHi.assign(static_cast<size_t>(s->h), 0);
+}
+
+void MarkDrawn(Surface* s, int y, int x0, int x1) {
+  if (s->dirtyLo.empty() || y < 0 || y >= s->h || x0 >= x1) return;
+  int& lo = s->dirtyLo[static_cast<size_t>(y)];
+  int& hi = s->dirtyHi[static_cast<size_t>(y)];
+  if (x0 < lo) lo = x0 < 0 ? 0 : x0;
+  if (x1 > hi) hi = x1 > s->w ? s->w : x1;
+}
+
+void RestoreOriginal(Surface* s, int x0, int y0, int x1, int y1) {
+  if (s == nullptr || s->dirtyLo.empty() || s->original.size() != s->pixels.size()) return;
+  if (x0 < 0) x0 = 0;
+  if (y0 < 0) y0 = 0;
+  if (x1 > s->w) x1 = s->w;
+  if (y1 > s->h) y1 = s->h;
+  for (int y = y0; y < y1; ++y) {
+    int& lo = s->dirtyLo[static_cast<size_t>(y)];
+    int& hi = s->dirtyHi[static_cast<size_t>(y)];
+    const int a = lo > x0 ? lo : x0, b = hi < x1 ? hi : x1;
+    if (a >= b) continue;
+    const size_t at = static_cast<size_t>(y) * static_cast<size_t>(s->w) + static_cast<size_t>(a);
+    std::memcpy(&s->pixels[at], &s->original[at], static_cast<size_t>(b - a) * sizeof(DWORD));
+    // The span shrinks only where the restored columns reach one of its ends.
+    if (a == lo && b == hi) {
+      lo = s->w;
+      hi = 0;
+    } else if (a == lo) {
+      lo = b;
+    } else if (b == hi) {
+      hi = a;
+    }
+  }
+}
+
 void CreateVisual(Vessel* v) {
   if (v->visual) return;
   v->visual = std::make_unique<Visual>();
@@ -141,6 +181,7 @@ bool oapiBlt(SURFHANDLE tgt, SURFHANDLE src, int tgtx, int tgty, int srcx, int s
   const bool up = (t == s && tgty > srcy);
   for (int k = 0; k < h; ++k) {
     const int r = up ? h - 1 - k : k;
+    host::MarkDrawn(t, tgty + r, tgtx, tgtx + w);
     DWORD* d = &t->pixels[static_cast<size_t>(tgty + r) * static_cast<size_t>(t->w) + static_cast<size_t>(tgtx)];
     const DWORD* p = &s->pixels[static_cast<size_t>(srcy + r) * static_cast<size_t>(s->w) + static_cast<size_t>(srcx)];
     if (ck == SURF_NO_CK) {

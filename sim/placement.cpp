@@ -113,6 +113,10 @@ VECTOR3 MatrixToEuler(const MATRIX3& R) {
 }
 
 void PlaceChildren(Vessel* v) {
+  if (!W().deferChildren) PlaceChildrenNow(v);
+}
+
+void PlaceChildrenNow(Vessel* v) {
   for (auto& pp : v->toChild) {
     Vessel* c = pp->peer;
     Attachment* cp = pp->peerPoint;
@@ -127,7 +131,7 @@ void PlaceChildren(Vessel* v) {
     c->vel = v->vel;
     c->avel = v->avel;
     c->landed = false;
-    PlaceChildren(c);
+    PlaceChildrenNow(c);
   }
 }
 
@@ -151,6 +155,9 @@ bool Attach(Vessel* parent, Attachment* pp, Vessel* child, Attachment* cp) {
 
 void Detach(Attachment* pp) {
   if (pp == nullptr || pp->toParent || pp->peer == nullptr) return;
+  // A child released during the pre-steps leaves from where its parent
+  // holds it now.
+  if (W().deferChildren && pp->owner != nullptr) PlaceChildrenNow(pp->owner);
   Vessel* c = pp->peer;
   Attachment* cp = pp->peerPoint;
   pp->peer = nullptr;

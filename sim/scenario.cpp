@@ -317,6 +317,23 @@ bool LoadScenario(const std::string& path, std::string* error) {
   return true;
 }
 
+bool WriteVesselState(OBJHANDLE h, FILE* f) {
+  host::Vessel* v = host::AsVessel(h);
+  if (v == nullptr || f == nullptr) return false;
+  host::Writer wr;
+  wr.f = f;
+  host::CallbackScope scope;
+  v->iface->clbkSaveState(&wr);
+  return true;
+}
+
+bool ReadVesselState(OBJHANDLE h, const std::vector<std::string>& lines) {
+  host::Vessel* v = host::AsVessel(h);
+  if (v == nullptr) return false;
+  host::LoadVesselState(v, lines);
+  return true;
+}
+
 bool SaveScenario(const std::string& path, std::string* error) {
   using namespace host;
   World& w = W();

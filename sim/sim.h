@@ -3,6 +3,7 @@
 // module never includes this file; it sees only host/.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,12 @@ const char* GetOption(const char* name);
 bool LoadScenario(const std::string& path, std::string* error);
 // Writes the current scene as a scenario file.
 bool SaveScenario(const std::string& path, std::string* error = nullptr);
+// One vessel's block: its clbkSaveState lines written to f as a saved
+// scenario has them, and lines handed to its clbkLoadStateEx as a scenario
+// load does (the vessel is then placed where they put it). False for an
+// unknown vessel or a null file.
+bool WriteVesselState(OBJHANDLE h, FILE* f);
+bool ReadVesselState(OBJHANDLE h, const std::vector<std::string>& lines);
 
 // One frame of Options::dt: clbkPreStep of every vessel in index order,
 // children placed on their parents' attachment points, time advanced.

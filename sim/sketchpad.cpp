@@ -58,6 +58,7 @@ Pool<oapi::Sketchpad, 8>& Pads() {
 
 void Plot(Surface* s, int x, int y, DWORD c) {
   if (x < 0 || y < 0 || x >= s->w || y >= s->h) return;
+  MarkDrawn(s, y, x, x + 1);
   s->pixels[static_cast<size_t>(y) * static_cast<size_t>(s->w) + static_cast<size_t>(x)] = c & 0xFFFFFFu;
 }
 

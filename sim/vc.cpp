@@ -34,15 +34,13 @@ bool CanRedraw() {
   return w.vc.position >= 0 && w.focus != nullptr && w.focus->visual != nullptr;
 }
 
+// Only what the last redraws drew over is copied back.
 void RestoreBackground(VCArea* a) {
   Surface* s = AsSurface(a->surf);
-  if (s == nullptr || s->original.size() != s->pixels.size()) return;
-  const long x0 = std::max(0L, a->rect.left), x1 = std::min(static_cast<long>(s->w), a->rect.right);
-  const long y0 = std::max(0L, a->rect.top), y1 = std::min(static_cast<long>(s->h), a->rect.bottom);
-  for (long y = y0; y < y1; ++y) {
-    const size_t row = static_cast<size_t>(y) * static_cast<size_t>(s->w);
-    for (long x = x0; x < x1; ++x) s->pixels[row + static_cast<size_t>(x)] = s->original[row + static_cast<size_t>(x)];
-  }
+  if (s == nullptr) return;
+  auto within = [](long v, int size) { return static_cast<int>(std::clamp(v, 0L, static_cast<long>(size))); };
+  RestoreOriginal(s, within(a->rect.left, s->w), within(a->rect.top, s->h), within(a->rect.right, s->w),
+                  within(a->rect.bottom, s->h));
 }
 
 void Redraw(VCArea* a, int event) {
@@ -149,8 +147,7 @@ void oapiVCRegisterArea(int id, const RECT& tgtrect, int draw_event, int mouse_e
   a->bkmode = bkmode;
   // The area's background is the surface as it was when a background area
   // first used it; later registrations (every cockpit entry) keep that.
-  host::Surface* s = host::AsSurface(tgt);
-  if (bkmode == PANEL_MAP_BACKGROUND && s != nullptr && s->original.empty()) s->original = s->pixels;
+  if (bkmode == PANEL_MAP_BACKGROUND) host::KeepOriginal(host::AsSurface(tgt));
 }
 
 void oapiVCSetAreaClickmode_Quadrilateral(int id, const VECTOR3& p1, const VECTOR3& p2, const VECTOR3& p3,

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -81,6 +82,10 @@ struct Surface {
   int w = 0, h = 0;
   std::vector<DWORD> pixels;    // 0xRRGGBB
   std::vector<DWORD> original;  // the pixels when a background area first used it
+  // Once there is an original: per row, the columns [dirtyLo, dirtyHi) that
+  // may differ from it, so that restoring a background copies only what
+  // was drawn over. Every pixel outside a row's span equals the original.
+  std::vector<int> dirtyLo, dirtyHi;
 };
 
 struct MeshGroup {
@@ -232,6 +237,7 @@ struct World {
   bool running = false;
   sim::Options options;
   std::vector<std::unique_ptr<Vessel>> vessels;  // index order
+  std::unordered_set<const void*> live;          // the records in vessels, for handle checks
   std::vector<std::unique_ptr<Vessel>> doomed;   // deleted, destroyed when no callback runs
   std::vector<std::unique_ptr<ClassFile>> classes;
   std::vector<std::unique_ptr<Module>> modules;
@@ -245,6 +251,9 @@ struct World {
   uint64_t rng = 0;
   int depth = 0;          // vessel callbacks running
   int frameIndex = -1;    // index of the vessel in its pre-step, -1 outside
+  // During the frame's pre-steps children are placed once, after the last
+  // pre-step, rather than whenever a parent or an attachment point moves.
+  bool deferChildren = false;
   VCState vc;
   InputBox box;
   char debug[256] = {};
@@ -284,7 +293,9 @@ void SendGeneric(Vessel* v);
 
 // Placement.
 void PlaceLanded(Vessel* v);
+// Places v's children on their points (deferred during the pre-steps).
 void PlaceChildren(Vessel* v);
+void PlaceChildrenNow(Vessel* v);
 void SurfaceOf(const Vessel* v, double* lng, double* lat, double* hdg);
 void SetLanded(Vessel* v, double lng, double lat, double hdg);
 void SettleAt(Vessel* v, const VECTOR3& pos, const MATRIX3& R);
@@ -298,6 +309,13 @@ Mesh* LoadMesh(const char* name);
 void CreateVisual(Vessel* v);
 void DestroyVisual(Vessel* v);
 Surface* AsSurface(SURFHANDLE s);
+// Keeps the surface's current pixels as its original (first time only).
+void KeepOriginal(Surface* s);
+// Notes that row y, columns [x0, x1), may now differ from the original.
+void MarkDrawn(Surface* s, int y, int x0, int x1);
+// Copies the original back over the rectangle [x0, x1) x [y0, y1), only
+// where something was drawn.
+void RestoreOriginal(Surface* s, int x0, int y0, int x1, int y1);
 
 // Cockpit.
 void VCReset();

@@ -235,18 +235,21 @@ int Run(const RunOptions& opt, const char* argv0) {
     return st == Script::RUNNING;
   };
   bool going = script.Running() ? resume() : true;
+  // The tracks feed only the trace and the plot: without either, the frame
+  // loop samples nothing.
+  const bool recording = !opt.trace.empty() || !opt.plot.empty();
   // The first sample shows the scene as the script set it up.
-  recorder.Sample(simt);
+  if (recording) recorder.Sample(simt);
   while (going) {
     if (until >= 0 && Reached(simt, until)) break;
     sim::RunFrame();
     simt = oapiGetSimTime();
-    recorder.Sample(simt);
+    if (recording) recorder.Sample(simt);
     progress.Update(simt);
     if (script.Running() && WaitIsOver(CurrentWait(), simt)) going = resume();
   }
   progress.Clear();
-  recorder.Finish(simt);
+  if (recording) recorder.Finish(simt);
   double wall = progress.Wall();
   uint64_t frames = sim::FrameCount();
 
