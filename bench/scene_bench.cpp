@@ -16,13 +16,15 @@ using bench::ReportAllocations;
 using bench::Scene;
 using bench::SceneSpec;
 
-// Steps the tractor straight from its callback, as the host's frame does
-// for each vessel; the host's own work of the frame is left out.
+// The tractor's clbkPreStep as the host's frame runs it, with the placing
+// of towbar and airliner on their points that follows; the other vessels'
+// steps and the rest of the frame are left out.
 void MeasureStep(benchmark::State& state, KVQ_R7700& v) {
   double simt = oapiGetSimTime();
+  const OBJHANDLE h = v.GetHandle();
   const AllocationCount count;
   for (auto _ : state) {
-    v.clbkPreStep(simt, bench::STEP, 0);
+    sim::PreStepVessel(h, simt);
     simt += bench::STEP;
   }
   ReportAllocations(state, count.Made(), true);

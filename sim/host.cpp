@@ -458,6 +458,23 @@ void RunFrame() {
 
 uint64_t FrameCount() { return W().frames; }
 
+bool PreStepVessel(OBJHANDLE h, double simt) {
+  World& w = W();
+  Vessel* v = host::AsVessel(h);
+  if (!w.running || v == nullptr || w.deferChildren) return false;
+  {
+    host::CallbackScope scope;
+    w.deferChildren = true;
+    v->iface->clbkPreStep(simt, w.simdt, host::MJD_START + simt / 86400.0);
+    w.deferChildren = false;
+  }
+  v = host::AsVessel(h);  // the step may have deleted it
+  if (v == nullptr) return true;
+  while (v->parentPoint != nullptr && v->parentPoint->peer != nullptr) v = v->parentPoint->peer;
+  host::PlaceChildrenNow(v);
+  return true;
+}
+
 OBJHANDLE CreateLandedVessel(const char* name, const char* classname, double lng, double lat, double hdg,
                              std::string* error) {
   VESSELSTATUS2 s{};

@@ -50,6 +50,10 @@ bool ReadVesselState(OBJHANDLE h, const std::vector<std::string>& lines);
 // children placed on their parents' attachment points, time advanced.
 void RunFrame();
 uint64_t FrameCount();
+// One vessel's clbkPreStep at simt as a frame runs it: its children are
+// placed once, after the step, and time does not advance. False for an
+// unknown vessel. For benchmarks and tests of a single step.
+bool PreStepVessel(OBJHANDLE h, double simt);
 
 // Creates a landed vessel at a surface position (radians).
 OBJHANDLE CreateLandedVessel(const char* name, const char* classname, double lng, double lat, double hdg,
@@ -93,7 +97,9 @@ std::vector<VCLine> VCLines(int area);
 bool VCAreaRect(int area, RECT* rect);
 SURFHANDLE VCAreaSurface(int area);
 
-// Surfaces (textures) as pixel arrays, 0xRRGGBB per pixel.
+// Surfaces (textures) as pixel arrays, 0xRRGGBB per pixel, to read: the
+// host keeps track of what is drawn through its own calls only (oapiBlt,
+// Sketchpad), so that a background restore copies back just that.
 bool SurfaceSize(SURFHANDLE s, int* w, int* h);
 const DWORD* SurfacePixels(SURFHANDLE s);
 

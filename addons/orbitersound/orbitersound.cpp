@@ -50,14 +50,8 @@ double Now() {
   return t;
 }
 
-bool IsVessel(OBJHANDLE h) {
-  if (h == nullptr) return false;
-  DWORD n = oapiGetVesselCount();
-  for (DWORD i = 0; i < n; ++i) {
-    if (oapiGetVesselByIndex(static_cast<int>(i)) == h) return true;
-  }
-  return false;
-}
+// The host checks a handle without touching what it points to.
+bool IsVessel(OBJHANDLE h) { return h != nullptr && oapiGetVesselInterface(h) != nullptr; }
 
 SoundBoard& Board() {
   if (addOn.board == nullptr) addOn.board = new SoundBoard(false);
@@ -140,9 +134,10 @@ int LoadSlot(int id, int slot, const char* path, int type) {
 
 // Vessels that are gone lose their id and their plays.
 void ReleaseGoneVessels(double t) {
+  SoundBoard& board = Board();
   for (int id = 0; id < SOUND_ID_COUNT; ++id) {
-    const void* h = Board().VesselOf(id);
-    if (h != nullptr && !IsVessel(const_cast<void*>(h))) Board().ReleaseId(id, t);
+    const void* h = board.VesselOf(id);
+    if (h != nullptr && !IsVessel(const_cast<void*>(h))) board.ReleaseId(id, t);
   }
 }
 

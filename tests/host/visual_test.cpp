@@ -1,8 +1,24 @@
 // Meshes, device meshes per visual, textures as pixel surfaces, and the
 // virtual cockpit: areas, clicks, redraws and what they draw.
 #include <cstring>
+#include <vector>
 
 #include "tests/host/fixture.h"
+
+namespace {
+
+// Draws a line through the host, as a module's redraw would; the host's
+// background restore knows about drawing done through its own calls only.
+void Paint(SURFHANDLE tex, int x0, int y0, int x1, int y1, DWORD colour) {
+  oapi::Sketchpad* skp = oapiGetSketchpad(tex);
+  oapi::Pen* pen = oapiCreatePen(1, 1, colour);
+  skp->SetPen(pen);
+  skp->Line(x0, y0, x1, y1);
+  oapiReleasePen(pen);
+  oapiReleaseSketchpad(skp);
+}
+
+}  // namespace
 
 TEST_F(HostTest, PlaceholderMeshesHaveWhatTheCockpitUses) {
   MESHHANDLE vc = oapiLoadMeshGlobal("kvq7700_vc");
@@ -159,10 +175,39 @@ TEST_F(CockpitTest, BackgroundAreaIsRestoredBeforeEachRedraw) {
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].x1, 20);
   // Paint over the area; the next redraw starts from the background again.
-  const_cast<DWORD*>(px)[12 * w + 30] = 0xABCDEF;
+  Paint(tex, 30, 12, 30, 12, 0xABCDEF);
+  ASSERT_EQ(px[12 * w + 30], 0xABCDEFu);
   sim::RunFrame();
   EXPECT_EQ(px[12 * w + 30], bg);
   EXPECT_EQ(px[12 * w + 15], 0x00FF00u);
+}
+
+TEST_F(CockpitTest, TheRestoreLeavesWhatWasDrawnBesideTheArea) {
+  MESHHANDLE vc = oapiLoadMeshGlobal("kvq7700_vc");
+  SURFHANDLE tex = oapiGetTextureHandle(vc, 1);
+  int w = 0;
+  sim::SurfaceSize(tex, &w, nullptr);
+  const DWORD* px = sim::SurfacePixels(tex);
+  const std::vector<DWORD> bg(px + 21 * w, px + 21 * w + 80);  // row 21 as it was
+  sim::SetVisual(a, true);
+  ASSERT_TRUE(sim::VCEnter(0));  // area 3 covers x 10..59, y 10..39
+  // A line across the area's right edge: the part inside goes, the rest stays.
+  Paint(tex, 50, 21, 69, 21, 0x123456);
+  sim::RunFrame();
+  EXPECT_EQ(px[21 * w + 55], bg[55]);
+  EXPECT_EQ(px[21 * w + 59], bg[59]);
+  EXPECT_EQ(px[21 * w + 60], 0x123456u);
+  EXPECT_EQ(px[21 * w + 69], 0x123456u);
+  // More drawing on the same row inside the area, and frames after it.
+  Paint(tex, 12, 21, 40, 21, 0x654321);
+  Paint(tex, 5, 21, 8, 21, 0x654321);
+  sim::RunFrame();
+  sim::RunFrame();
+  EXPECT_EQ(px[21 * w + 12], bg[12]);
+  EXPECT_EQ(px[21 * w + 40], bg[40]);
+  EXPECT_EQ(px[21 * w + 5], 0x654321u);
+  EXPECT_EQ(px[21 * w + 65], 0x123456u);
+  EXPECT_EQ(px[12 * w + 15], 0x00FF00u) << "the redraw's own line is drawn again";
 }
 
 TEST_F(CockpitTest, EnteringAgainKeepsTheFirstBackground) {
@@ -179,7 +224,7 @@ TEST_F(CockpitTest, EnteringAgainKeepsTheFirstBackground) {
   oapiVCRegisterArea(3, RECT{10, 10, 60, 40}, PANEL_REDRAW_NEVER, PANEL_MOUSE_IGNORE, PANEL_MAP_BACKGROUND, tex);
   oapiVCTriggerRedrawArea(0, 3);
   oapiVCRegisterArea(3, RECT{10, 10, 14, 11}, PANEL_REDRAW_NEVER, PANEL_MOUSE_IGNORE, PANEL_MAP_BACKGROUND, tex);
-  const_cast<DWORD*>(sim::SurfacePixels(tex))[10 * w + 12] = 0x123456;
+  Paint(tex, 12, 10, 12, 10, 0x123456);
   oapiVCTriggerRedrawArea(0, 3);
   EXPECT_EQ(sim::SurfacePixels(tex)[10 * w + 12], bg);
 }
