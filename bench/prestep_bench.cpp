@@ -43,6 +43,10 @@ extern "C" void* realloc(void* p, size_t n) noexcept {
 }
 #endif
 
+// The C library calls stay out of line, so that the compiler does not pair
+// them with the replaced operators.
+[[gnu::noinline]] void Release(void* p) noexcept { std::free(p); }
+
 // Counted once: by malloc where it is replaced, otherwise here.
 void* operator new(size_t n) {
 #if defined(__SANITIZE_ADDRESS__)
@@ -66,12 +70,12 @@ void* operator new(size_t n, std::align_val_t a) {
   throw std::bad_alloc();
 }
 void* operator new[](size_t n, std::align_val_t a) { return operator new(n, a); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
+void operator delete(void* p, std::align_val_t) noexcept { Release(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { Release(p); }
+void operator delete(void* p) noexcept { Release(p); }
+void operator delete[](void* p) noexcept { Release(p); }
+void operator delete(void* p, size_t) noexcept { Release(p); }
+void operator delete[](void* p, size_t) noexcept { Release(p); }
 
 namespace {
 
