@@ -290,3 +290,91 @@ TEST_F(PreStepHost, IdleShutdownStrictlyAfterThreeHundredSeconds) {
   sim::RunFrame();
   EXPECT_FALSE(v->engineRunning);
 }
+
+namespace {
+
+// Texture 5 of the cockpit template, with each source picture painted in a
+// colour of its own so that the copies can be told apart.
+struct Pictures {
+  SURFHANDLE tex = nullptr;
+  int w = 0, h = 0;
+  DWORD* pixels = nullptr;
+  void Paint(int x, int y, int pw, int ph, DWORD colour) {
+    for (int r = y; r < y + ph; ++r)
+      for (int c = x; c < x + pw; ++c) pixels[r * w + c] = colour;
+  }
+  bool Is(int x, int y, int pw, int ph, DWORD colour) const {
+    for (int r = y; r < y + ph; ++r)
+      for (int c = x; c < x + pw; ++c)
+        if (pixels[r * w + c] != colour) return false;
+    return true;
+  }
+};
+
+Pictures PicturesOf(const KVQ_R7700& v) {
+  Pictures p;
+  p.tex = oapiGetTextureHandle(v.vcMeshTemplate, 5);
+  if (p.tex && sim::SurfaceSize(p.tex, &p.w, &p.h)) p.pixels = const_cast<DWORD*>(sim::SurfacePixels(p.tex));
+  return p;
+}
+
+constexpr DWORD ALL_WHEEL = 0x0000FF, CRAB = 0x00FF00, FRONT = 0xFF0000, RELEASED = 0x123456, SET = 0x654321;
+
+}  // namespace
+
+TEST_F(PreStepHost, SteeringAndParkingBrakePicturesFollowTheState) {
+  KVQ_R7700* v = Tractor();
+  ASSERT_NE(v, nullptr);
+  Pictures p = PicturesOf(*v);
+  if (!p.pixels || p.w < 830 || p.h < 945) GTEST_SKIP() << "no cockpit texture 5 of full size";
+  p.Paint(15, 716, 70, 84, ALL_WHEEL);
+  p.Paint(112, 720, 70, 84, CRAB);
+  p.Paint(208, 718, 70, 84, FRONT);
+  p.Paint(5, 630, 88, 70, RELEASED);
+  p.Paint(103, 630, 88, 70, SET);
+
+  sim::RunFrame();
+  EXPECT_TRUE(p.Is(268, 469, 70, 84, FRONT));
+  EXPECT_TRUE(p.Is(740, 874, 88, 70, RELEASED));
+  v->SetAttitudeMode(1);
+  v->parkingBrake = true;
+  sim::RunFrame();
+  EXPECT_TRUE(p.Is(268, 469, 70, 84, ALL_WHEEL));
+  EXPECT_TRUE(p.Is(740, 874, 88, 70, SET));
+  v->SetAttitudeMode(2);
+  v->parkingBrake = false;
+  Frames(2);
+  EXPECT_TRUE(p.Is(268, 469, 70, 84, CRAB));
+  EXPECT_TRUE(p.Is(740, 874, 88, 70, RELEASED));
+  // Turning the wheel keeps the mode and its picture whatever the attitude mode.
+  v->SetControlSurfaceLevel(AIRCTRL_RUDDER, 0.2);
+  v->SetAttitudeMode(0);
+  sim::RunFrame();
+  EXPECT_TRUE(p.Is(268, 469, 70, 84, CRAB));
+  v->SetControlSurfaceLevel(AIRCTRL_RUDDER, 0);
+  sim::RunFrame();
+  EXPECT_TRUE(p.Is(268, 469, 70, 84, FRONT));
+}
+
+TEST_F(PreStepHost, TwoTractorsShareTheCockpitTextureLastOneShows) {
+  KVQ_R7700* a = Tractor("TugA");
+  std::string error;
+  OBJHANDLE hb = sim::CreateLandedVessel("TugB", "KVQ_R7700", LNG + 0.001, LAT, HDG, &error);
+  ASSERT_NE(hb, nullptr) << error;
+  auto* b = static_cast<KVQ_R7700*>(oapiGetVesselInterface(hb));
+  ASSERT_NE(a, nullptr);
+  Pictures p = PicturesOf(*a);
+  if (!p.pixels || p.w < 830 || p.h < 945) GTEST_SKIP() << "no cockpit texture 5 of full size";
+  ASSERT_EQ(p.tex, PicturesOf(*b).tex);
+  p.Paint(15, 716, 70, 84, ALL_WHEEL);
+  p.Paint(208, 718, 70, 84, FRONT);
+  a->SetAttitudeMode(1);
+  for (int i = 0; i < 3; ++i) {
+    sim::RunFrame();
+    EXPECT_TRUE(p.Is(268, 469, 70, 84, FRONT));  // the later tractor in the frame draws last
+  }
+  b->SetAttitudeMode(1);
+  a->SetAttitudeMode(0);
+  sim::RunFrame();
+  EXPECT_TRUE(p.Is(268, 469, 70, 84, ALL_WHEEL));
+}
