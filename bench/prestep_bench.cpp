@@ -178,7 +178,23 @@ BENCHMARK(BM_PreStepTowing);
 
 }  // namespace
 
+// The counting must see the heap, or a clean result means nothing.
+bool CountingWorks() {
+  const long before = allocations.load();
+  int* p = new int(7);
+  benchmark::DoNotOptimize(p);
+  delete p;
+  void* q = std::malloc(16);
+  benchmark::DoNotOptimize(q);
+  std::free(q);
+  return allocations.load() - before >= 1;
+}
+
 int main(int argc, char** argv) {
+  if (!CountingWorks()) {
+    std::fprintf(stderr, "FAILED: heap allocations are not counted\n");
+    return 1;
+  }
   sim::Options options;
   options.root = KVQ_ROOT;
   options.dt = DT;
