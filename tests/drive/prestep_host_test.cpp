@@ -7,6 +7,8 @@
 
 #include "drive/steering_constants.h"
 #include "sim/sim.h"
+#include "tests/support/invariants.h"
+#include "vessel/definition.h"
 #include "vessel/kvq_r7700.h"
 
 namespace {
@@ -377,4 +379,37 @@ TEST_F(PreStepHost, TwoTractorsShareTheCockpitTextureLastOneShows) {
   a->SetAttitudeMode(0);
   sim::RunFrame();
   EXPECT_TRUE(p.Is(268, 469, 70, 84, ALL_WHEEL));
+}
+
+TEST_F(PreStepHost, RandomDrivingKeepsTheStateSound) {
+  KVQ_R7700* v = Tractor();
+  ASSERT_NE(v, nullptr);
+  unsigned seed = 12345;
+  auto next = [&seed]() {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 8) / static_cast<double>(1u << 24);  // 0..1
+  };
+  for (int frame = 0; frame < 20000; ++frame) {
+    if (next() < 0.05) v->SetThrusterGroupLevel(THGROUP_MAIN, next());
+    if (next() < 0.05) v->SetWheelbrakeLevel(next() < 0.7 ? 0.0 : next(), 0, true);
+    if (next() < 0.05) v->SetControlSurfaceLevel(AIRCTRL_RUDDER, next() < 0.3 ? 0.0 : 2 * next() - 1);
+    if (next() < 0.02) v->SetAttitudeMode(static_cast<int>(next() * 3));
+    if (next() < 0.01 && v->speed == 0) v->transmission = static_cast<int>(next() * 4) - 1;
+    if (next() < 0.005) v->engineRunning = !v->engineRunning;
+    if (next() < 0.002) v->parkingBrake = !v->parkingBrake;
+    if (next() < 0.002) v->realismMode = 1 - v->realismMode;
+    if (next() < 0.001) v->gearIndex = static_cast<int>(next() * 20) - 10;  // as a bad scenario line might
+    if (next() < 0.001) v->fuel = next() < 0.5 ? 0.0 : FULL_TANK;
+    const double before = v->speed;
+    sim::RunFrame();
+    const std::string broken = CheckTractorInvariants(*v);
+    ASSERT_EQ(broken, "") << "frame " << frame;
+    ASSERT_FALSE(before > 0 && v->speed < 0) << "frame " << frame;
+    ASSERT_FALSE(before < 0 && v->speed > 0) << "frame " << frame;
+    ASSERT_TRUE(v->rpm == 0 || (v->rpm >= 925 && v->rpm <= 2075)) << v->rpm;
+    ASSERT_EQ(v->rpm == 0, !v->engineRunning || v->idleTime > 300) << "frame " << frame;
+    for (double w : v->wheelRoll) ASSERT_TRUE(w >= 0 && w <= 1) << w;
+    const double hdg = Heading();
+    ASSERT_TRUE(hdg >= 0 && hdg < PI2) << hdg;
+  }
 }
