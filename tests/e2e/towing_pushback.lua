@@ -9,8 +9,9 @@ local jet = vessel.get_interface("Jet")
 local FRONT_HITCH, FRONT_MOUNT = 0, 2
 
 local function gap()
-  local a, b = tug:get_globalpos(), jet:get_globalpos()
-  return math.sqrt((a.x - b.x) ^ 2 + (a.y - b.y) ^ 2 + (a.z - b.z) ^ 2)
+  local ax, ay, az = tug:get_globalpos()
+  local bx, by, bz = jet:get_globalpos()
+  return math.sqrt((ax - bx) ^ 2 + (ay - by) ^ 2 + (az - bz) ^ 2)
 end
 
 local function played(slot)
