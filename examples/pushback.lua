@@ -49,17 +49,16 @@ select(1)
 drive(1.5, 30)
 halt()
 
--- Release the airliner, then back away from it, swinging round with the
--- towbar still on.
+-- Leave airliner and towbar at the stand, back off and drive away round
+-- the right.
 tug:send_bufferedkey(OAPI_KEY.D, OAPI_KEY.LSHIFT)
 assert(tug:mode() == 1, "the airliner is released")
-select(-1)
-drive(-1.5, 20, 1)
-halt()
-
--- Leave the towbar and drive off.
 tug:send_bufferedkey(OAPI_KEY.B, OAPI_KEY.LSHIFT)
 assert(tug:mode() == 0, "the towbar is released")
+select(-1)
+drive(-1.5, 8)
+halt()
 select(1)
-drive(3, 20)
+drive(3, 7, 1)
+drive(3, 10)
 halt()
