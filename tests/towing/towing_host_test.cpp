@@ -18,9 +18,12 @@ namespace {
 
 constexpr double DT = 1.0 / 60.0;
 
-// Extra vessel classes for the edge cases, written into the test root.
+// Extra vessel classes for the edge cases, written into the test root for
+// the time of one test.
+std::string ClassPath(const char* name) { return std::string(KVQ_ROOT) + "/Config/" + name + ".cfg"; }
+
 void WriteClass(const char* name, const char* text) {
-  const std::string path = std::string(KVQ_ROOT) + "/Config/" + name + ".cfg";
+  const std::string path = ClassPath(name);
   FILE* f = std::fopen(path.c_str(), "w");
   ASSERT_NE(f, nullptr) << path;
   std::fputs(text, f);
@@ -48,7 +51,11 @@ class TowingHost : public ::testing::Test {
     tug_ = Create("Tug", "KVQ_R7700", 0, 0);
     ASSERT_NE(tug_, nullptr);
   }
-  void TearDown() override { sim::Shutdown(); }
+  void TearDown() override {
+    sim::Shutdown();
+    std::remove(ClassPath("TowTestTOW").c_str());
+    std::remove(ClassPath("TowTestCart").c_str());
+  }
 
   // A landed vessel at a point ahead (+) or behind (-) the tractor, which
   // stands at the origin facing north; facing the tractor when facingTug.
