@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include "host/orbiterapi.h"
 
 #include "sim/sim.h"
 #include "sound_test_root.h"
@@ -85,6 +89,55 @@ TEST_F(VesselSoundTest, TheLogLimitHoldsUntilTheModuleIsLoadedAgain) {
   StartHost(root);
   Tractor("Again");
   EXPECT_EQ(LogMessages(root).size(), 102u);
+}
+
+// Starts the engine, couples at the front and pushes back, recording where
+// the tractor goes; returns the scenario saved at the end.
+std::string DriveAPushback(const TestRoot& root, std::vector<double>* track) {
+  std::string error;
+  EXPECT_TRUE(sim::LoadScenario((root.dir / "Examples" / "pushback.scn").string(), &error)) << error;
+  OBJHANDLE tug = oapiGetVesselByName("Tug");
+  EXPECT_NE(tug, nullptr);
+  if (tug == nullptr) return "";
+  VESSEL* v = oapiGetVesselInterface(tug);
+  char kstate[256] = {};
+  kstate[OAPI_KEY_LCONTROL] = static_cast<char>(0x80);
+  kstate[OAPI_KEY_E] = static_cast<char>(0x80);
+  v->SendBufferedKey(OAPI_KEY_E, true, kstate);
+  char none[256] = {};
+  v->SendBufferedKey(OAPI_KEY_D, true, none);
+  v->SendBufferedKey(OAPI_KEY_S, true, none);  // reverse
+  for (int frame = 0; frame < 600; ++frame) {
+    v->SetThrusterGroupLevel(THGROUP_MAIN, frame < 400 ? 0.6 : 0.0);
+    v->SetThrusterGroupLevel(THGROUP_RETRO, frame < 400 ? 0.0 : 1.0);
+    sim::RunFrame();
+    double lng, lat, hdg;
+    sim::GetSurfacePos(tug, &lng, &lat, &hdg);
+    track->insert(track->end(), {lng, lat, hdg});
+  }
+  std::filesystem::path saved = root.dir / "saved.scn";
+  EXPECT_TRUE(sim::SaveScenario(saved.string(), &error)) << error;
+  std::ostringstream text;
+  text << std::ifstream(saved).rdbuf();
+  return text.str();
+}
+
+TEST_F(VesselSoundTest, WithoutTheAddOnTheTractorDrivesCouplesAndSavesTheSame) {
+  root = MakeRoot(AddOn::Present);
+  StartHost(root);
+  std::vector<double> heardTrack;
+  std::string heard = DriveAPushback(root, &heardTrack);
+  sim::Shutdown();
+  std::filesystem::remove_all(root.dir);
+
+  root = MakeRoot(AddOn::Missing);
+  StartHost(root);
+  std::vector<double> silentTrack;
+  std::string silent = DriveAPushback(root, &silentTrack);
+  EXPECT_FALSE(heard.empty());
+  EXPECT_EQ(silent, heard);
+  EXPECT_EQ(silentTrack, heardTrack);
+  EXPECT_THAT(LogMessages(root), ElementsAre(ERR01_MISSING));
 }
 
 }  // namespace
