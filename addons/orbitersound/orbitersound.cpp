@@ -162,8 +162,8 @@ void RenderRun(const char* path) {
   for (size_t done = 0; ok && done < total; done += chunk) {
     size_t n = std::min(chunk, total - done);
     std::fill(buffer.begin(), buffer.end(), 0.0f);
-    MixVoices(board.Voices(), board.Waves(), t0 + static_cast<double>(done) / RENDER_RATE, RENDER_RATE,
-              buffer.data(), n);
+    MixVoices(board.Voices(), board.Waves(), t0 + static_cast<double>(done) / RENDER_RATE, RENDER_RATE, buffer.data(),
+              n);
     for (size_t i = 0; i < n; ++i) buffer[i] *= RENDER_MASTER_GAIN;
     ok = WriteWaveData(f, buffer.data(), n);
   }
@@ -260,8 +260,8 @@ DLLCLBK int GetVersionOBSound3() {
 
 #ifndef OBSOUND_WITHOUT_3D
 
-DLLCLBK int LoadVesselWave3dOBSound4(int id, int slot, char* path, int type, VECTOR3* position,
-                                     VECTOR3* position2, int flags) {
+DLLCLBK int LoadVesselWave3dOBSound4(int id, int slot, char* path, int type, VECTOR3* position, VECTOR3* position2,
+                                     int flags) {
   CallLine("LoadVesselWave3dOBSound4")
       .Int(id)
       .Int(slot)

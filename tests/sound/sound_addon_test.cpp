@@ -165,7 +165,7 @@ TEST_F(BoardTest, BadNumbersAndEmptySlotsAreRefused) {
   EXPECT_EQ(board.Play(id, 0, 0, 255, 0, 0.0), 0);
   EXPECT_EQ(board.Play(id, 61, 0, 255, 0, 0.0), 0);
   EXPECT_EQ(board.Play(-1, 8, 0, 255, 0, 0.0), 0);
-  EXPECT_EQ(board.Play(5, 8, 0, 255, 0, 0.0), 0);  // an id no vessel has
+  EXPECT_EQ(board.Play(5, 8, 0, 255, 0, 0.0), 0);   // an id no vessel has
   EXPECT_EQ(board.Play(id, 9, 0, 255, 0, 0.0), 0);  // nothing loaded
   EXPECT_EQ(board.Load(id, 61, clang, 2, 0.0), 0);
   EXPECT_EQ(board.Load(id, 60, clang, 2, 0.0), 1);

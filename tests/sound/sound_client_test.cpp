@@ -1,6 +1,8 @@
 // The vessel module's sound client against the stand-in add-on, called
 // directly. Each test runs in a process of its own (a fresh module load) on a
 // private root; the add-on's call log shows what reached it.
+#include "sound/sound_client.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -15,7 +17,6 @@
 
 #include "host/orbiterapi.h"
 #include "sim/sim.h"
-#include "sound/sound_client.h"
 #include "sound_test_root.h"
 #include "wave.h"
 
@@ -123,9 +124,8 @@ TEST_F(SoundClientTest, WriteSoundLogSkipsNullTexts) {
   Start(AddOn::Present);
   WriteSoundLog("only a message", nullptr);
   WriteSoundLog(nullptr, nullptr);
-  EXPECT_THAT(ReadLines(SoundLogPath(root)),
-              ElementsAre("Orbiter Sound Log Started", std::string(29, '*'), "", std::string(38, '-'),
-                          "only a message", std::string(38, '-')));
+  EXPECT_THAT(ReadLines(SoundLogPath(root)), ElementsAre("Orbiter Sound Log Started", std::string(29, '*'), "",
+                                                         std::string(38, '-'), "only a message", std::string(38, '-')));
 }
 
 TEST_F(SoundClientTest, TheWaveDirectoryGetsExactlyOneTrailingBackslash) {
@@ -182,9 +182,10 @@ TEST_F(SoundClientTest, NumbersOutOfRangeNeverReachTheAddOn) {
   EXPECT_EQ(CallCount(), calls);
   EXPECT_EQ(SoundPlay(id, 1, 0, 255, 0), 1);
   EXPECT_EQ(SoundPlay(id, 60, 0, 200, 30000), 1);
-  EXPECT_THAT(Calls(root), ElementsAre("LoadVesselWaveOBSound3 0 1 Sound\\_CustomVesselsSounds\\KVQ_R7700\\clang.wav 2",
-                                       "LoadVesselWaveOBSound3 0 60 Sound\\_CustomVesselsSounds\\KVQ_R7700\\blinker.wav 1",
-                                       "PlayVesselWaveOBSound3 0 1 0 255 0", "PlayVesselWaveOBSound3 0 60 0 200 30000"));
+  EXPECT_THAT(Calls(root),
+              ElementsAre("LoadVesselWaveOBSound3 0 1 Sound\\_CustomVesselsSounds\\KVQ_R7700\\clang.wav 2",
+                          "LoadVesselWaveOBSound3 0 60 Sound\\_CustomVesselsSounds\\KVQ_R7700\\blinker.wav 1",
+                          "PlayVesselWaveOBSound3 0 1 0 255 0", "PlayVesselWaveOBSound3 0 60 0 200 30000"));
 }
 
 TEST_F(SoundClientTest, The3dLoaderPassesThePositionTwiceAndChecksTheType) {
@@ -200,9 +201,10 @@ TEST_F(SoundClientTest, The3dLoaderPassesThePositionTwiceAndChecksTheType) {
   float minDistance = 10, maxDistance = 400;
   Sound3dParameters parameters = {90, 360, 0, 0, -1, 240};
   EXPECT_EQ(SoundSet3dParameters(id, 2, &position, 0, &minDistance, &maxDistance, &parameters), 1);
-  EXPECT_THAT(Calls(root),
-              ElementsAre("LoadVesselWave3dOBSound4 0 2 Sound\\_CustomVesselsSounds\\KVQ_R7700\\low.wav 7 0 1 -1 0 1 -1 0",
-                          "Set3dWaveParametersOBSound4 0 2 0 1 -1 0 10 400 90 360 0 0 -1 240"));
+  EXPECT_THAT(
+      Calls(root),
+      ElementsAre("LoadVesselWave3dOBSound4 0 2 Sound\\_CustomVesselsSounds\\KVQ_R7700\\low.wav 7 0 1 -1 0 1 -1 0",
+                  "Set3dWaveParametersOBSound4 0 2 0 1 -1 0 10 400 90 360 0 0 -1 240"));
 }
 
 TEST_F(SoundClientTest, WithoutThe3dFunctionsLoadsFallBackToPlainOnes) {
@@ -292,7 +294,8 @@ TEST_F(SoundClientTest, ALoopedPlayLastsUntilItIsStopped) {
 }
 
 TEST_F(SoundClientTest, TheRunIsRenderedIntoOneWave) {
-  std::filesystem::path render = std::filesystem::temp_directory_path() / ("kvq_render_" + std::to_string(getpid()) + ".wav");
+  std::filesystem::path render =
+      std::filesystem::temp_directory_path() / ("kvq_render_" + std::to_string(getpid()) + ".wav");
   Start(AddOn::Present, render.string());
   int id = Connect();
   ASSERT_EQ(SoundLoadWave(id, 8, "clang.wav", 2), 1);

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "host/orbiterapi.h"
-
 #include "sim/sim.h"
 #include "sound_test_root.h"
 
