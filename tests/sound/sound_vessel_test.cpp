@@ -2,7 +2,10 @@
 // for each KVQ_R7700 vessel, connects in post-creation and loads its slots.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -19,6 +22,7 @@ using ::testing::IsEmpty;
 
 namespace {
 
+constexpr const char* ROOT_VARIABLE = "KVQ_SOUND_TEST_ROOT";
 const std::string ERR01_MISSING =
     "ERR01= Vessel->ConnectToOrbiterSoundDLL: Unable to connect to OrbiterSound - not installed or activated";
 
@@ -78,16 +82,42 @@ TEST_F(VesselSoundTest, WithoutTheAddOnEachVesselLogsOneErr01AndRunsOn) {
   EXPECT_THAT(Calls(root), IsEmpty());
 }
 
+// The host keeps a library mapped for the rest of the process once it has
+// loaded it, so the module is loaded again by running the next session in a
+// process of its own: this test binary, running only the test below.
 TEST_F(VesselSoundTest, TheLogLimitHoldsUntilTheModuleIsLoadedAgain) {
   root = MakeRoot(AddOn::Missing);
   StartHost(root);
   for (int i = 0; i < 103; ++i) Tractor("Tug" + std::to_string(i));
   EXPECT_EQ(LogMessages(root).size(), 101u);
-  sim::Shutdown();  // unloads the module
-
+  sim::Shutdown();
   StartHost(root);
-  Tractor("Again");
+  Tractor("SameLoad");
+  EXPECT_EQ(LogMessages(root).size(), 101u);
+  sim::Shutdown();
+
+  std::string filter = "--gtest_filter=VesselSoundTest.DISABLED_OneTractorInTheRootGiven";
+  std::string rootVariable = std::string(ROOT_VARIABLE) + "=" + root.dir.string();
+  char* argv[] = {const_cast<char*>("sound_vessel_test"), filter.data(),
+                  const_cast<char*>("--gtest_also_run_disabled_tests"), nullptr};
+  char* envp[] = {rootVariable.data(), nullptr};
+  pid_t child;
+  ASSERT_EQ(posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, argv, envp), 0);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_EQ(LogMessages(root).size(), 102u);
+}
+
+// Run only by the test above, in a new process.
+TEST_F(VesselSoundTest, DISABLED_OneTractorInTheRootGiven) {
+  const char* dir = getenv(ROOT_VARIABLE);
+  if (dir == nullptr) GTEST_SKIP();
+  TestRoot given;
+  given.dir = dir;
+  given.callLog = given.dir / "calls.log";
+  StartHost(given);
+  Tractor("Again");
 }
 
 // Starts the engine, couples at the front and pushes back, recording where
