@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -97,14 +98,14 @@ TEST_F(VesselSoundTest, TheLogLimitHoldsUntilTheModuleIsLoadedAgain) {
   sim::Shutdown();
 
   std::string filter = "--gtest_filter=VesselSoundTest.DISABLED_OneTractorInTheRootGiven";
-  std::string rootVariable = std::string(ROOT_VARIABLE) + "=" + root.dir.string();
   char* argv[] = {const_cast<char*>("sound_vessel_test"), filter.data(),
                   const_cast<char*>("--gtest_also_run_disabled_tests"), nullptr};
-  char* envp[] = {rootVariable.data(), nullptr};
+  setenv(ROOT_VARIABLE, root.dir.c_str(), 1);
   pid_t child;
-  ASSERT_EQ(posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, argv, envp), 0);
+  ASSERT_EQ(posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, argv, environ), 0);
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
+  unsetenv(ROOT_VARIABLE);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_EQ(LogMessages(root).size(), 102u);
 }
