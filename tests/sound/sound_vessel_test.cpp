@@ -156,9 +156,8 @@ TEST_F(VesselSoundTest, WithoutTheAddOnTheTractorDrivesCouplesAndSavesTheSame) {
   std::vector<double> heardTrack;
   std::string heard = DriveAPushback(root, &heardTrack);
   sim::Shutdown();
-  std::filesystem::remove_all(root.dir);
 
-  root = MakeRoot(AddOn::Missing);
+  ListAddOn(root, false);
   StartHost(root);
   std::vector<double> silentTrack;
   std::string silent = DriveAPushback(root, &silentTrack);
