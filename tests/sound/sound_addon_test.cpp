@@ -37,7 +37,9 @@ std::vector<uint8_t> WaveBytes(uint16_t format, uint16_t channels, uint32_t rate
   auto put = [&](uint32_t v, int n) {
     for (int i = 0; i < n; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
   };
-  auto tag = [&](const char* t) { b.insert(b.end(), t, t + 4); };
+  auto tag = [&](const char* t) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(t[i]));
+  };
   tag("RIFF");
   put(36 + static_cast<uint32_t>(data.size()) + 12, 4);
   tag("WAVE");
