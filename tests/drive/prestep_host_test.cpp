@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <unistd.h>
+#include <vector>
 
 #include "drive/steering_constants.h"
 #include "sim/sim.h"
@@ -19,10 +24,11 @@ constexpr double HDG = 0.25;  // rad
 
 class PreStepHost : public ::testing::Test {
  protected:
-  void StartHost(double dt = 1.0 / 60.0) {
+  void StartHost(double dt = 1.0 / 60.0, const std::string& soundLog = "") {
     sim::Options options;
     options.root = KVQ_ROOT;
     options.dt = dt;
+    if (!soundLog.empty()) options.extra.push_back({"sound-log", soundLog});
     std::string error;
     ASSERT_TRUE(sim::Start(options, &error)) << error;
     dt_ = dt;
@@ -412,4 +418,77 @@ TEST_F(PreStepHost, RandomDrivingKeepsTheStateSound) {
     const double hdg = Heading();
     ASSERT_TRUE(hdg >= 0 && hdg < PI2) << hdg;
   }
+}
+
+namespace {
+
+// The sound calls of the last frame: the add-on's call log without time stamps.
+std::vector<std::string> SoundCallsSince(const std::string& log, size_t* seen) {
+  std::vector<std::string> calls;
+  std::ifstream in(log);
+  size_t n = 0;
+  for (std::string line; std::getline(in, line); ++n) {
+    if (n < *seen) continue;
+    const size_t blank = line.find(' ');
+    calls.push_back(blank == std::string::npos ? line : line.substr(blank + 1));
+  }
+  *seen = n;
+  return calls;
+}
+
+bool Has(const std::vector<std::string>& calls, const std::string& call) {
+  for (const std::string& c : calls)
+    if (c == call) return true;
+  return false;
+}
+
+}  // namespace
+
+TEST_F(PreStepHost, EngineRollingAndIndicatorSounds) {
+  TearDown();
+  const std::string log =
+      (std::filesystem::temp_directory_path() / ("drive_sound_" + std::to_string(getpid()) + ".log")).string();
+  StartHost(1.0 / 60.0, log);
+  KVQ_R7700* v = Tractor();
+  ASSERT_NE(v, nullptr);
+  const std::string id = std::to_string(v->soundId);
+  size_t seen = 0;
+  sim::RunFrame();
+  std::vector<std::string> calls = SoundCallsSince(log, &seen);
+  EXPECT_TRUE(Has(calls, "StopVesselWave3 " + id + " 2"));
+  EXPECT_TRUE(Has(calls, "StopVesselWave3 " + id + " 6"));
+
+  StartDriving(*v, 1, 1.0);
+  sim::RunFrame();
+  calls = SoundCallsSince(log, &seen);
+  EXPECT_TRUE(Has(calls, "PlayVesselWaveOBSound3 " + id + " 2 1 255 20919"));  // idle
+  EXPECT_TRUE(Has(calls, "PlayVesselWaveOBSound3 " + id + " 6 1 1 0")) << ::testing::PrintToString(calls);
+
+  Frames(100 * 60);
+  SoundCallsSince(log, &seen);
+  bool atCap = false;
+  for (int i = 0; i < 60; ++i) {
+    sim::RunFrame();
+    calls = SoundCallsSince(log, &seen);
+    // At top speed the rolling volume stays at full.
+    EXPECT_TRUE(Has(calls, "PlayVesselWaveOBSound3 " + id + " 6 1 255 0"));
+    atCap = atCap || Has(calls, "PlayVesselWaveOBSound3 " + id + " 2 1 255 46926");
+  }
+  EXPECT_TRUE(atCap);
+
+  // The indicator ticks with the cockpit lamp, only while it is lit.
+  sim::SetVisual(handle_, true);
+  ASSERT_NE(v->vcMesh, nullptr);
+  v->SetControlSurfaceLevel(AIRCTRL_RUDDER, 0.5);
+  int ticks = 0;
+  for (int i = 0; i < 180; ++i) {
+    const bool lit = std::fmod(oapiGetSimTime(), 1.0) > 0.5;
+    sim::RunFrame();
+    calls = SoundCallsSince(log, &seen);
+    const bool ticked = Has(calls, "PlayVesselWaveOBSound3 " + id + " 10 0 255 0");
+    if (ticked) ++ticks;
+    EXPECT_TRUE(lit || !ticked) << "frame " << i;
+  }
+  EXPECT_GE(ticks, 3);
+  std::remove(log.c_str());
 }
