@@ -247,14 +247,16 @@ end
 -- Reference heading at arc length s.
 function pushback.path_heading(path, s)
   local ks, kh = path.knotS, path.knotH
+  local n = #ks
   if s <= ks[1] then return kh[1] end
-  for i = 2, #ks do
-    if s <= ks[i] then
-      local f = (s - ks[i - 1]) / (ks[i] - ks[i - 1])
-      return kh[i - 1] + f * (kh[i] - kh[i - 1])
-    end
+  if s >= ks[n] then return kh[n] end
+  local lo, hi = 1, n
+  while hi - lo > 1 do
+    local mid = math.floor((lo + hi) / 2)
+    if ks[mid] < s then lo = mid else hi = mid end
   end
-  return kh[#kh]
+  local f = (s - ks[lo]) / (ks[hi] - ks[lo])
+  return kh[lo] + f * (kh[hi] - kh[lo])
 end
 
 -- Mean curvature (1/m, positive turning right) over a window of width w
@@ -377,6 +379,150 @@ function pushback.steer(st, g, k)
 end
 
 ---------------------------------------------------------------------------
+-- Following a plan: the part shared by the push itself and its dry run.
+
+pushback.DEFAULT_SPEED = 1.5     -- m/s
+pushback.DEFAULT_TOLERANCE = 2.0 -- m the aircraft may stray from the path
+
+-- A follower for a plan, given the aircraft's heading (rad) where it stands
+-- at the start and the chain's geometry g. Returns nil and a reason when the
+-- plan is malformed or asks for more than the chain can do in a steady turn.
+function pushback.follower(plan, startHeading, g)
+  if type(plan) ~= "table" then return nil, "no plan" end
+  if plan.heading ~= nil and type(plan.heading) ~= "number" then return nil, "plan.heading is not a number" end
+  local finalTail = plan.heading and wrap(rad(plan.heading) + pi) or nil
+  local path, why = pushback.make_path(plan.points, wrap(startHeading + pi), finalTail)
+  if not path then return nil, why end
+  local ok, reason = pushback.check_path(path, g)
+  if not ok then return nil, reason end
+  -- The controller steers the aircraft's rolling point along the path; the
+  -- origin trails it.
+  local qpath
+  qpath, reason = pushback.rolling_path(path, g.gearOffset + g.eyeOffset)
+  if not qpath then return nil, reason end
+  return {
+    path = path,
+    qpath = qpath,
+    g = g,
+    k = pushback.gains(g),
+    seg = 1,
+    tolerance = tonumber(plan.tolerance) or pushback.DEFAULT_TOLERANCE,
+  }
+end
+
+-- One step of following: the aircraft's pose {e=, n=, hdg=} (its origin,
+-- metres from the start; heading, rad) and the articulation (rad: towbar off
+-- the tractor, aircraft's tail direction off the towbar). Returns the
+-- steering input and the distance still to go (m, of the tractor's travel),
+-- or nil and the reason to stop.
+function pushback.follow(F, pose, b1, b2)
+  local g, k, qpath = F.g, F.k, F.qpath
+  if abs(b1) >= pi / 2 - 1e-6 then return nil, "jackknife" end
+  if abs(b1) > pushback.TOWBAR_STOP then return nil, "path too tight for the aircraft" end
+  local tail = wrap(pose.hdg + pi)
+  local h1 = wrap(tail - b2)
+  local q = {
+    e = pose.e + g.eyeOffset * sin(h1) + g.gearOffset * sin(tail),
+    n = pose.n + g.eyeOffset * cos(h1) + g.gearOffset * cos(tail),
+  }
+  local s, y
+  s, y, F.seg = pushback.project(qpath, q, F.seg)
+  F.y = y
+  if abs(y) > F.tolerance then return nil, "off the path" end
+  local st = {
+    beta1 = b1,
+    beta2 = b2,
+    y = y,
+    headingError = wrap(tail - pushback.path_heading(qpath, s)),
+    -- The push ends at the last point: what lies beyond it does not count.
+    pathCurvature = pushback.path_curvature(qpath, math.min(s + k.preview, qpath.length - 0.5 * k.window), k.window),
+  }
+  local d = pushback.steer(st, g, k)
+  -- The aircraft's rolling point moves about cos b1 cos b2 as far as the
+  -- tractor does.
+  local ratio = math.max(0.3, cos(b1) * cos(b2))
+  return d, (qpath.length - s) / ratio
+end
+
+-- The pose of the aircraft's origin and the articulation for a chain whose
+-- tractor stands at (e, n) with heading h0 and towbar and aircraft at the
+-- model's yaws t1 and t2 (rad, in the tractor's frame).
+local function chain_pose(g, e, n, h0, t1, t2)
+  local reach = cos(g.pitch) * pushback.TOWBAR_REACH
+  local h1, tail = h0 + t1, h0 + t2
+  local ee = e + g.L1 * sin(h0) + reach * sin(h1)
+  local en = n + g.L1 * cos(h0) + reach * cos(h1)
+  local hdg = wrap(tail + pi)
+  -- The tow point sits in the eye; the origin lies tow.z behind it along the
+  -- aircraft's axis and tow.x to the left.
+  local oe = ee + g.tow.z * sin(tail) - g.tow.x * cos(hdg)
+  local on = en + g.tow.z * cos(tail) + g.tow.x * sin(hdg)
+  return {e = oe, n = on, hdg = hdg}, wrap(t1), wrap(t2 - t1)
+end
+
+-- The tractor's pose for an aircraft pose and articulation (the inverse of
+-- chain_pose).
+local function tractor_pose(g, pose, b1, b2)
+  local reach = cos(g.pitch) * pushback.TOWBAR_REACH
+  local tail = pose.hdg + pi
+  local h1 = tail - b2
+  local h0 = h1 - b1
+  local ee = pose.e - g.tow.z * sin(tail) + g.tow.x * cos(pose.hdg)
+  local en = pose.n - g.tow.z * cos(tail) - g.tow.x * sin(pose.hdg)
+  return ee - reach * sin(h1) - g.L1 * sin(h0), en - reach * cos(h1) - g.L1 * cos(h0), h0
+end
+
+pushback.DRY_RUN_STEP = 0.05 -- m of the tractor's travel per step
+
+-- The plan tried on the chain's own kinematics (the tractor's trailer rule)
+-- before anything moves, from the aircraft's pose and articulation. Returns
+-- a summary {maxTowbar=, maxOff=, errPos=, errHdg=, distance=} (rad, m, m,
+-- degrees, m), or nil, the reason the push would stop, and the summary so
+-- far.
+function pushback.dry_run(F, pose, b1, b2)
+  local g = F.g
+  local seg = F.seg
+  local e, n, h0 = tractor_pose(g, pose, b1, b2)
+  local t1, t2 = b1, b1 + b2
+  local ds = pushback.DRY_RUN_STEP
+  local sum = {maxTowbar = 0, maxOff = 0, distance = 0}
+  local limit = 3 * F.qpath.length + 50
+  local reason
+  while true do
+    sum.maxTowbar = math.max(sum.maxTowbar, abs(b1))
+    local d, togo = pushback.follow(F, pose, b1, b2)
+    if not d then
+      reason = togo
+      break
+    end
+    sum.maxOff = math.max(sum.maxOff, abs(F.y))
+    if togo <= 0.01 then break end
+    if sum.distance > limit then
+      reason = "path too tight for the aircraft"
+      break
+    end
+    local step = math.min(ds, togo)
+    local c0 = sin(d * pushback.STEER_GAIN) / pushback.WHEELBASE
+    -- The trailer rule, at unit speed over `step` metres.
+    local omega1 = (sin(t1) - g.L1 * c0 * cos(t1)) / g.L2
+    local s1 = cos(t1) + g.L1 * c0 * sin(t1)
+    local omega2 = (s1 * sin(t2 - t1) - g.L3 * omega1 * cos(t2 - t1)) / g.L4
+    t1 = t1 + step * (omega1 - c0)
+    t2 = t2 + step * (omega2 - c0)
+    h0 = h0 + c0 * step
+    e, n = e + step * sin(h0), n + step * cos(h0)
+    sum.distance = sum.distance + step
+    pose, b1, b2 = chain_pose(g, e, n, h0, t1, t2)
+  end
+  F.seg = seg
+  local last = F.path.pts[#F.path.pts]
+  sum.errPos = sqrt((pose.e - last.e) ^ 2 + (pose.n - last.n) ^ 2)
+  sum.errHdg = deg(wrap(pose.hdg - (F.path.finalTail - pi)))
+  if reason then return nil, reason, sum end
+  return sum
+end
+
+---------------------------------------------------------------------------
 -- The scene.
 
 local function planet_radius()
@@ -441,14 +587,10 @@ end
 
 -- The chain's geometry for this tractor and aircraft: from the aircraft's
 -- class file, with the towbar pivot measured in the scene.
-local function chain_geometry(tractor, aircraft, radius)
-  local bar = vessel.get_interface(tractor:get_name() .. "_Towbar")
-  local pivot
-  if bar then
-    local lng0, lat0 = tractor:get_surfacepos()
-    local b = local_pose(bar, lng0, lat0, radius)
-    if b then pivot = sqrt(b.e * b.e + b.n * b.n) end
-  end
+local function chain_geometry(tractor, bar, aircraft, radius)
+  local lng0, lat0 = tractor:get_surfacepos()
+  local b = local_pose(bar, lng0, lat0, radius)
+  local pivot = b and sqrt(b.e * b.e + b.n * b.n) or nil
   local file = root_folder() .. "/Config/" .. aircraft:get_classname() .. ".cfg"
   local tow, nose, m1, m2 = pushback.read_class(file)
   if not tow then return nil, "unknown aircraft geometry (" .. nose .. ")" end
@@ -464,8 +606,8 @@ local function articulation(tractor, bar, aircraft)
   return wrap(h1 - h0), wrap(ha + pi - h1)
 end
 
--- The planned path in the plot's frame, drawn by kvqsim --plot: points given
--- by longitude and latitude (radians).
+-- The planned path for kvqsim --plot: points by longitude and latitude
+-- (radians), which the runner places in the plot's frame.
 local function publish_path(path, lng0, lat0, radius)
   local out = {}
   for i, p in ipairs(path.pts) do
@@ -480,15 +622,15 @@ pushback.MAX_TIME = 1800 -- s
 -- Pushes aircraft along plan with tractor. See the head of this file.
 function pushback.run(tractor, aircraft, plan)
   if type(plan) ~= "table" then return nil, "no plan" end
-  if not tractor or not aircraft then return nil, "no tractor or aircraft" end
-  local speed = clamp(tonumber(plan.speed) or 1.5, 0.2, 5)
-  local tolerance = tonumber(plan.tolerance) or 2.0
+  if not tractor or not aircraft or not aircraft.get_surfacepos or not tractor.mode then
+    return nil, "no tractor or aircraft"
+  end
+  local speed = clamp(tonumber(plan.speed) or pushback.DEFAULT_SPEED, 0.2, 5)
   local radius = planet_radius()
-
   local lng0, lat0, hdg0 = aircraft:get_surfacepos()
   if not lng0 then return nil, "no aircraft" end
-  local finalTail = plan.heading and wrap(rad(plan.heading) + pi) or nil
-  local path, why = pushback.make_path(plan.points, wrap(hdg0 + pi), finalTail)
+  -- The path alone first, so that a malformed plan leaves the scene as it is.
+  local path, why = pushback.make_path(plan.points, wrap(hdg0 + pi), 0)
   if not path then return nil, why end
   publish_path(path, lng0, lat0, radius)
 
@@ -496,16 +638,21 @@ function pushback.run(tractor, aircraft, plan)
   if not ok then return nil, reason end
   local bar = vessel.get_interface(tractor:get_name() .. "_Towbar")
   if not bar then return nil, "not coupled: no towbar" end
-  local g, gwhy = chain_geometry(tractor, aircraft, radius)
+  local g, gwhy = chain_geometry(tractor, bar, aircraft, radius)
   if not g then return nil, gwhy end
-  ok, reason = pushback.check_path(path, g)
-  if not ok then return nil, reason end
-  local k = pushback.gains(g)
-  -- The controller steers the aircraft's rolling point along the path moved
-  -- ahead by as much.
-  local qpath
-  qpath, reason = pushback.rolling_path(path, g.gearOffset + g.eyeOffset)
-  if not qpath then return nil, reason end
+  local F
+  F, reason = pushback.follower(plan, hdg0, g)
+  if not F then return nil, reason end
+
+  -- Try the plan on the chain's kinematics from where it stands now.
+  local b1, b2 = articulation(tractor, bar, aircraft)
+  local pose = local_pose(aircraft, lng0, lat0, radius)
+  local dry, dryWhy = pushback.dry_run(F, pose, b1, b2)
+  if not dry then
+    if dryWhy == "off the path" or dryWhy == "jackknife" then dryWhy = "path too tight for the aircraft" end
+    return nil, dryWhy
+  end
+  pushback.last_dry_run = dry
 
   -- Front-wheel steering (chosen while the wheel is centred), engine on,
   -- first forward range, brakes off.
@@ -520,7 +667,6 @@ function pushback.run(tractor, aircraft, plan)
   local mass = 54400 + (tractor:getFuel() or 0)
   local brakeDecel = 200000 / mass
   local rollDecel = 0.01 * 9.81
-  local seg = 1
   local t0 = oapi.get_simtime()
   local lastMove = t0
   local result, failure
@@ -531,43 +677,17 @@ function pushback.run(tractor, aircraft, plan)
       failure = "not coupled"
       break
     end
-    local b1, b2 = articulation(tractor, bar, aircraft)
-    if abs(b1) >= pi / 2 - 1e-6 then
-      failure = "jackknife"
+    b1, b2 = articulation(tractor, bar, aircraft)
+    pose = local_pose(aircraft, lng0, lat0, radius)
+    local d, togo = pushback.follow(F, pose, b1, b2)
+    if not d then
+      failure = togo
       break
     end
-    if abs(b1) > pushback.TOWBAR_STOP then
-      failure = "path too tight for the aircraft"
-      break
-    end
-    local pose = local_pose(aircraft, lng0, lat0, radius)
-    local tail = wrap(pose.hdg + pi)
-    local h1 = wrap(tail - b2)
-    local q = {
-      e = pose.e + g.eyeOffset * sin(h1) + g.gearOffset * sin(tail),
-      n = pose.n + g.eyeOffset * cos(h1) + g.gearOffset * cos(tail),
-    }
-    local s, y
-    s, y, seg = pushback.project(qpath, q, seg)
-    if abs(y) > tolerance then
-      failure = "off the path"
-      break
-    end
-    local he = wrap(tail - pushback.path_heading(qpath, s))
-    local st = {
-      beta1 = b1,
-      beta2 = b2,
-      y = y,
-      headingError = he,
-      -- The push ends at the last point: what lies beyond it does not count.
-      pathCurvature = pushback.path_curvature(qpath, math.min(s + k.preview, qpath.length - 0.5 * k.window), k.window),
-    }
-    local d = pushback.steer(st, g, k)
     tractor:set_controlsurfacelevel(AIRCTRL.RUDDER, d)
 
-    -- Speed: the aircraft's distance to go, turned into the tractor's.
-    local ratio = math.max(0.3, cos(b1) * cos(b2))
-    local togo = (qpath.length - s) / ratio
+    -- Speed: full speed while far, then a steady deceleration onto the
+    -- last point, braking as hard as it takes to stop there.
     if togo <= 0.01 then
       hold(tractor, 1)
       if v == 0 then
@@ -601,10 +721,10 @@ function pushback.run(tractor, aircraft, plan)
 
   stop(tractor)
   if not result then return nil, failure end
-  local pose = local_pose(aircraft, lng0, lat0, radius)
+  pose = local_pose(aircraft, lng0, lat0, radius)
   local last = path.pts[#path.pts]
   local errPos = sqrt((pose.e - last.e) ^ 2 + (pose.n - last.n) ^ 2)
-  local errHdg = deg(wrap(pose.hdg - (path.finalTail - pi)))
+  local errHdg = deg(wrap(pose.hdg - (F.path.finalTail - pi)))
   return errPos, errHdg
 end
 
