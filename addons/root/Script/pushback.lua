@@ -586,11 +586,15 @@ local function couple(tractor, aircraft)
 end
 
 -- The chain's geometry for this tractor and aircraft: from the aircraft's
--- class file, with the towbar pivot measured in the scene.
+-- class file, with the towbar pivot measured in the scene when the towbar
+-- is on.
 local function chain_geometry(tractor, bar, aircraft, radius)
-  local lng0, lat0 = tractor:get_surfacepos()
-  local b = local_pose(bar, lng0, lat0, radius)
-  local pivot = b and sqrt(b.e * b.e + b.n * b.n) or nil
+  local pivot
+  if bar then
+    local lng0, lat0 = tractor:get_surfacepos()
+    local b = local_pose(bar, lng0, lat0, radius)
+    pivot = b and sqrt(b.e * b.e + b.n * b.n) or nil
+  end
   local file = root_folder() .. "/Config/" .. aircraft:get_classname() .. ".cfg"
   local tow, nose, m1, m2 = pushback.read_class(file)
   if not tow then return nil, "unknown aircraft geometry (" .. nose .. ")" end
@@ -629,30 +633,38 @@ function pushback.run(tractor, aircraft, plan)
   local radius = planet_radius()
   local lng0, lat0, hdg0 = aircraft:get_surfacepos()
   if not lng0 then return nil, "no aircraft" end
-  -- The path alone first, so that a malformed plan leaves the scene as it is.
-  local path, why = pushback.make_path(plan.points, wrap(hdg0 + pi), 0)
-  if not path then return nil, why end
-  publish_path(path, lng0, lat0, radius)
-
-  local ok, reason = couple(tractor, aircraft)
-  if not ok then return nil, reason end
+  -- The plan is checked against the aircraft's geometry, with the chain
+  -- straight unless it is already coupled, before anything moves.
   local bar = vessel.get_interface(tractor:get_name() .. "_Towbar")
-  if not bar then return nil, "not coupled: no towbar" end
-  local g, gwhy = chain_geometry(tractor, bar, aircraft, radius)
-  if not g then return nil, gwhy end
+  local coupled = tractor:mode() == 2 and front_load(tractor) == aircraft:get_name() and bar
+  local g, reason = chain_geometry(tractor, coupled and bar, aircraft, radius)
+  if not g then return nil, reason end
   local F
   F, reason = pushback.follower(plan, hdg0, g)
   if not F then return nil, reason end
+  publish_path(F.path, lng0, lat0, radius)
+  local b1, b2, pose = 0, 0, {e = 0, n = 0, hdg = hdg0}
+  if coupled then b1, b2 = articulation(tractor, bar, aircraft) end
+  local ok = pushback.dry_run(F, pose, b1, b2)
+  if not ok then return nil, "path too tight for the aircraft" end
 
-  -- Try the plan on the chain's kinematics from where it stands now.
-  local b1, b2 = articulation(tractor, bar, aircraft)
-  local pose = local_pose(aircraft, lng0, lat0, radius)
-  local dry, dryWhy = pushback.dry_run(F, pose, b1, b2)
-  if not dry then
-    if dryWhy == "off the path" or dryWhy == "jackknife" then dryWhy = "path too tight for the aircraft" end
-    return nil, dryWhy
+  ok, reason = couple(tractor, aircraft)
+  if not ok then return nil, reason end
+  bar = vessel.get_interface(tractor:get_name() .. "_Towbar")
+  if not bar then return nil, "not coupled: no towbar" end
+  if not coupled then
+    -- Coupling placed the aircraft on the towbar's eye: the towbar pivot
+    -- as measured, and the plan tried again from where the chain now is.
+    g, reason = chain_geometry(tractor, bar, aircraft, radius)
+    if not g then return nil, reason end
+    F, reason = pushback.follower(plan, hdg0, g)
+    if not F then return nil, reason end
+    b1, b2 = articulation(tractor, bar, aircraft)
+    pose = local_pose(aircraft, lng0, lat0, radius)
+    ok = pushback.dry_run(F, pose, b1, b2)
+    if not ok then return nil, "path too tight for the aircraft" end
   end
-  pushback.last_dry_run = dry
+  pushback.last_dry_run = ok
 
   -- Front-wheel steering (chosen while the wheel is centred), engine on,
   -- first forward range, brakes off.
@@ -722,7 +734,7 @@ function pushback.run(tractor, aircraft, plan)
   stop(tractor)
   if not result then return nil, failure end
   pose = local_pose(aircraft, lng0, lat0, radius)
-  local last = path.pts[#path.pts]
+  local last = F.path.pts[#F.path.pts]
   local errPos = sqrt((pose.e - last.e) ^ 2 + (pose.n - last.n) ^ 2)
   local errHdg = deg(wrap(pose.hdg - (F.path.finalTail - pi)))
   return errPos, errHdg
