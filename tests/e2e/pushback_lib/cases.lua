@@ -89,6 +89,12 @@ function cases.push(legs, dt)
   check(math.abs(herr) < 2.0, "within 2 degrees of the final heading: " .. herr, 2)
   check(worst < 70, "towbar well off the jackknife limit: " .. worst, 2)
 
+  -- The library's own model of the chain, tried before the push, foresaw
+  -- the outcome.
+  local dry = pushback.last_dry_run
+  check(dry and math.abs(dry.errPos - err) < 0.1 and math.abs(dry.errHdg - herr) < 0.2,
+    "the dry run foresaw the outcome", 2)
+
   -- The returned errors are what the scene shows.
   local last = plan.points[#plan.points]
   local e, n, hdg = cases.offset(jet, lng0, lat0)
