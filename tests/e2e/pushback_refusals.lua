@@ -49,6 +49,14 @@ refused({points = {{e = -10, n = 0}}, heading = "south"}, "plan.heading is not a
 check(select(2, pushback.run(tug, jet, nil)) == "no plan", "no plan")
 check(select(2, pushback.run(tug, nil, {points = {{e = -10, n = 0}}})) == "no tractor or aircraft", "no aircraft")
 
+-- check foresees a run without moving anything.
+local sum, reason = pushback.check(tug, jet, cases.plan({{"s", 30}, {"t", 90, 35}}))
+check(sum and sum.errPos < 1 and math.abs(sum.errHdg) < 2 and sum.maxTowbar < pushback.TOWBAR_SOFT,
+  "check of a good plan: " .. tostring(reason))
+sum, reason = pushback.check(tug, jet, cases.plan({{"s", 20}, {"t", 90, 8}}))
+check(sum == nil and reason == "path too tight for the aircraft", "check of a tight plan")
+untouched("check")
+
 -- The towbar at the back cannot push from the front.
 check(tug:attach(-1) == 1, "towbar at the back")
 local a, b = pushback.run(tug, jet, cases.plan({{"s", 10}}))

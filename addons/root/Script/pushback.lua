@@ -16,8 +16,9 @@
 -- (degrees), or nil and a reason. pushback_design.md beside this file
 -- describes the controller.
 --
--- Everything below run() is a pure function of plain values, so scripts can
--- check a plan (pushback.check) before they move anything.
+-- pushback.check(tractor, aircraft, plan) tells what run would do, without
+-- moving anything. The functions before the scene's part are pure functions
+-- of plain values.
 
 local pushback = {}
 
@@ -623,31 +624,50 @@ end
 pushback.A_STOP = 0.3    -- m/s^2, planned deceleration towards the last point
 pushback.MAX_TIME = 1800 -- s
 
--- Pushes aircraft along plan with tractor. See the head of this file.
-function pushback.run(tractor, aircraft, plan)
+-- The plan checked for this tractor and aircraft without moving anything:
+-- the chain as it stands if the aircraft is on the tractor's towbar, else
+-- straight. Returns a context for run, or nil and a reason.
+local function prepare(tractor, aircraft, plan)
   if type(plan) ~= "table" then return nil, "no plan" end
   if not tractor or not aircraft or not aircraft.get_surfacepos or not tractor.mode then
     return nil, "no tractor or aircraft"
   end
-  local speed = clamp(tonumber(plan.speed) or pushback.DEFAULT_SPEED, 0.2, 5)
-  local radius = planet_radius()
-  local lng0, lat0, hdg0 = aircraft:get_surfacepos()
-  if not lng0 then return nil, "no aircraft" end
-  -- The plan is checked against the aircraft's geometry, with the chain
-  -- straight unless it is already coupled, before anything moves.
+  local c = {radius = planet_radius()}
+  c.lng0, c.lat0, c.hdg0 = aircraft:get_surfacepos()
+  if not c.lng0 then return nil, "no aircraft" end
   local bar = vessel.get_interface(tractor:get_name() .. "_Towbar")
-  local coupled = tractor:mode() == 2 and front_load(tractor) == aircraft:get_name() and bar
-  local g, reason = chain_geometry(tractor, coupled and bar, aircraft, radius)
+  c.coupled = tractor:mode() == 2 and front_load(tractor) == aircraft:get_name() and bar ~= nil
+  local g, reason = chain_geometry(tractor, c.coupled and bar, aircraft, c.radius)
   if not g then return nil, reason end
-  local F
-  F, reason = pushback.follower(plan, hdg0, g)
-  if not F then return nil, reason end
-  publish_path(F.path, lng0, lat0, radius)
-  local b1, b2, pose = 0, 0, {e = 0, n = 0, hdg = hdg0}
-  if coupled then b1, b2 = articulation(tractor, bar, aircraft) end
-  local ok = pushback.dry_run(F, pose, b1, b2)
-  if not ok then return nil, "path too tight for the aircraft" end
+  c.F, reason = pushback.follower(plan, c.hdg0, g)
+  if not c.F then return nil, reason end
+  local b1, b2 = 0, 0
+  if c.coupled then b1, b2 = articulation(tractor, bar, aircraft) end
+  c.dry = pushback.dry_run(c.F, {e = 0, n = 0, hdg = c.hdg0}, b1, b2)
+  if not c.dry then return nil, "path too tight for the aircraft" end
+  return c
+end
 
+-- What run would do with this plan, foreseen on the chain's kinematics,
+-- without moving or coupling anything: the dry run's summary (see dry_run),
+-- or nil and the reason run would refuse the plan.
+function pushback.check(tractor, aircraft, plan)
+  local c, reason = prepare(tractor, aircraft, plan)
+  if not c then return nil, reason end
+  return c.dry
+end
+
+-- Pushes aircraft along plan with tractor. See the head of this file.
+function pushback.run(tractor, aircraft, plan)
+  local c, reason = prepare(tractor, aircraft, plan)
+  if not c then return nil, reason end
+  local speed = clamp(tonumber(plan.speed) or pushback.DEFAULT_SPEED, 0.2, 5)
+  local radius, lng0, lat0, hdg0 = c.radius, c.lng0, c.lat0, c.hdg0
+  local F, coupled = c.F, c.coupled
+  publish_path(F.path, lng0, lat0, radius)
+  local dry, g, b1, b2, pose, bar = c.dry
+
+  local ok
   ok, reason = couple(tractor, aircraft)
   if not ok then return nil, reason end
   bar = vessel.get_interface(tractor:get_name() .. "_Towbar")
@@ -661,10 +681,11 @@ function pushback.run(tractor, aircraft, plan)
     if not F then return nil, reason end
     b1, b2 = articulation(tractor, bar, aircraft)
     pose = local_pose(aircraft, lng0, lat0, radius)
-    ok = pushback.dry_run(F, pose, b1, b2)
-    if not ok then return nil, "path too tight for the aircraft" end
+    dry = pushback.dry_run(F, pose, b1, b2)
+    if not dry then return nil, "path too tight for the aircraft" end
   end
-  pushback.last_dry_run = ok
+  -- What the dry run foresaw, for scripts and tests to compare.
+  pushback.last_dry_run = dry
 
   -- Front-wheel steering (chosen while the wheel is centred), engine on,
   -- first forward range, brakes off.
