@@ -266,11 +266,11 @@ function pushback.path_curvature(path, s, w)
   return (pushback.path_heading(path, s + 0.5 * w) - pushback.path_heading(path, s - 0.5 * w)) / w
 end
 
--- The aircraft's origin p = {e=, n=} against the path: arc length s of its
--- foot, signed distance y (positive right of the direction of travel) and
--- the index of the segment, searched from segment `from` onwards (the
--- aircraft only moves forward along the path). Before the start and after
--- the end the first and last segments extend as straight lines.
+-- A point p = {e=, n=} against the path: arc length s of its foot, signed
+-- distance y (positive right of the direction of travel) and the index of
+-- the segment, searched from segment `from` onwards (the aircraft only moves
+-- forward along the path, which may cross itself). Before the start and
+-- after the end the first and last segments extend as straight lines.
 function pushback.project(path, p, from)
   local best, bi, bs, by
   local n = #path.pts - 1
