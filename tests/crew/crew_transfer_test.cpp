@@ -94,3 +94,27 @@ TEST_F(CrewTransferTest, ATransferWithoutItsRecordIsLeftAloneNotFilledWithAnOldO
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CrewTransferNames, ALongDockedNameIsCutAtTheFieldAndStillFindsItsAddressee) {
+  std::string root, error;
+  ASSERT_TRUE(StartHost({}, &root, &error)) << error;
+  const std::string longName = "Tractor_with_a_rather_long_name_indeed_42";
+  OBJHANDLE a = CreateTractor("Tug");
+  OBJHANDLE b = CreateTractor(longName.c_str(), 0.00001, 0, 0);
+  KVQ_R7700* va = Tractor(a);
+  KVQ_R7700* vb = Tractor(b);
+  va->CreateDock(_V(0, 1, 5), _V(0, 0, 1), _V(0, 1, 0));
+  vb->CreateDock(_V(0, 1, -5), _V(0, 0, -1), _V(0, 1, 0));
+  ASSERT_EQ(va->Dock(b, 0, 0, 0), 0);
+  ASSERT_EQ(va->crew.EvaMember(va->crew.GetCrewName(0)), 2);
+  const std::string carrier = "UMmuT" + longName.substr(0, 33);
+  EXPECT_NE(oapiGetVesselByName(carrier.c_str()), nullptr) << "38 characters in all";
+  EXPECT_TRUE(RunUntil([&] { return vb->crew.GetCrewCount() == 2; }, 0.6));
+  EXPECT_EQ(oapiGetVesselByName(carrier.c_str()), nullptr);
+  sim::Shutdown();
+  RemoveTestRoot(root);
+}
+
+}  // namespace
