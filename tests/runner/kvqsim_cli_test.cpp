@@ -118,7 +118,7 @@ TEST_F(Cli, TraceRowsEveryTenthOfASecond) {
   ASSERT_EQ(rows.size(), 1u + 11u * 2u);  // header, 0.0 .. 1.0 s for two vessels
   EXPECT_EQ(rows[0], "time,name,class,lng,lat,hdg,east,north,parent");
   EXPECT_EQ(rows[1].rfind("0.000,Tug,KVQ_R7700,-80.675800000,28.522700000,270.0000,0.0000,0.0000,", 0), 0u) << rows[1];
-  EXPECT_EQ(rows[2].rfind("0.000,Jet,Airliner,-80.676020000,28.522700000,90.0000,-21.", 0), 0u) << rows[2];
+  EXPECT_EQ(rows[2].rfind("0.000,Jet,Airliner,-80.676035420,28.522700000,90.0000,-23.0", 0), 0u) << rows[2];
   EXPECT_EQ(rows[3].rfind("0.100,Tug,", 0), 0u) << rows[3];
   EXPECT_EQ(rows[21].rfind("1.000,Tug,", 0), 0u) << rows[21];
 }
