@@ -103,15 +103,6 @@ TEST_F(PreStepHost, DrivesAlongItsHeadingAndCoastsToAStop) {
   EXPECT_EQ(v->rpm, 925);
 }
 
-TEST_F(PreStepHost, TopSpeedInSelectorOne) {
-  KVQ_R7700* v = Tractor();
-  ASSERT_NE(v, nullptr);
-  StartDriving(*v, 1, 1.0);
-  Frames(100 * 60);
-  EXPECT_NEAR(v->speed, 6.677, 0.006);
-  EXPECT_EQ(v->gearIndex, 5);
-}
-
 TEST_F(PreStepHost, FullLockDrivesTheTurningCircle) {
   for (auto [attitude, radius] : {std::pair{0, 11.035}, std::pair{1, 6.035}}) {
     SCOPED_TRACE(attitude);
