@@ -12,7 +12,7 @@
 
 #include "bench/allocations.h"
 #include "sim/sim.h"
-#include "towing/hitch.h"
+#include "towing/actions.h"
 #include "vessel/kvq_r7700.h"
 
 // ---- Allocation counting ----
@@ -103,23 +103,22 @@ void Drive(KVQ_R7700& v, double throttle, double steer) {
   v.SetControlSurfaceLevel(AIRCTRL_RUDDER, steer);
 }
 
-// Couples a towbar at the front and, when one is within reach, the sample
-// airliner. Returns the label of what hangs on the tractor.
+// Couples the towbar at the front and the sample airliner standing ahead,
+// nose to the tractor, as the hitch key does. Returns the label of what
+// hangs on the tractor.
 const char* CoupleTow(KVQ_R7700& v, double lng, double lat) {
-  CoupleTowbar(v, true, true);
-  if (v.towMode == 0) {
-    // Without a towbar vessel the trailer model still runs on its geometry.
-    v.towMode = 1;
-    v.towbarHitchOffset = 5.0;
-    v.towbarLength = 3.25;
-    v.towbarYaw = 0;
-    return "towbar geometry only";
-  }
   std::string error;
-  const double ahead = 23.0 / oapiGetSize(sim::GetPlanet());  // rad north of the tractor
+  const double ahead = 21.51 / oapiGetSize(sim::GetPlanet());  // rad: its tow point at the front hitch
   sim::CreateLandedVessel("BenchAirliner", "Airliner", lng, lat + ahead, PI, &error);
-  CoupleVessel(v, true, true);
-  return v.towMode == 2 ? "towbar and airliner" : "towbar";
+  HitchFront(v);
+  if (v.towMode == 2) return "towbar and airliner";
+  if (v.towMode == 1) return "towbar";
+  // Without a towbar vessel the trailer model still runs on its geometry.
+  v.towMode = 1;
+  v.towbarHitchOffset = 5.0;
+  v.towbarLength = 3.25;
+  v.towbarYaw = 0;
+  return "towbar geometry only";
 }
 
 void Measure(benchmark::State& state, KVQ_R7700& v) {
