@@ -41,6 +41,19 @@ MATRIX3 PointFrame(const VECTOR3& dir, const VECTOR3& rot) {
   return FromColumns(d, r, crossp(d, r));
 }
 
+bool SameVector(const VECTOR3& a, const VECTOR3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+
+// Made again only when the point's direction or rotation changed.
+const MATRIX3& PlacingFrame(Attachment* a) {
+  if (!a->frameKnown || !SameVector(a->frameDir, a->dir) || !SameVector(a->frameRot, a->rot)) {
+    a->frame = PointFrame(a->toParent ? a->dir : a->dir * -1.0, a->rot);
+    a->frameDir = a->dir;
+    a->frameRot = a->rot;
+    a->frameKnown = true;
+  }
+  return a->frame;
+}
+
 }  // namespace
 
 double Wrap2Pi(double a) {
@@ -122,8 +135,8 @@ void PlaceChildrenNow(Vessel* v) {
     Attachment* cp = pp->peerPoint;
     if (c == nullptr || cp == nullptr) continue;
     // Child's point frame maps onto (-parent dir, parent rot).
-    const MATRIX3 E = PointFrame(cp->dir, cp->rot);
-    const MATRIX3 F = PointFrame(pp->dir * -1.0, pp->rot);
+    const MATRIX3& E = PlacingFrame(cp);
+    const MATRIX3& F = PlacingFrame(pp.get());
     const MATRIX3 Q = mul(F, Transpose(E));  // child frame -> parent frame
     const VECTOR3 local = pp->pos - mul(Q, cp->pos);
     c->R = mul(v->R, Q);

@@ -41,6 +41,11 @@ struct Attachment {
   // To-parent point: the parent and the parent's point.
   Vessel* peer = nullptr;
   Attachment* peerPoint = nullptr;
+  // The frame placing uses, (dir, rot) made orthonormal with dir reversed
+  // on a parent-side point, and the dir and rot it was made from.
+  MATRIX3 frame{};
+  VECTOR3 frameDir{}, frameRot{};
+  bool frameKnown = false;
 };
 
 struct Propellant {

@@ -61,7 +61,10 @@ SoundBoard& Board() {
 // The call log. Each line is built in a fixed buffer and cut if too long.
 class CallLine {
  public:
-  explicit CallLine(const char* name) { Add("%.3f %s", Now(), name); }
+  explicit CallLine(const char* name) {
+    text_[0] = '\0';
+    Add("%.3f %s", Now(), name);
+  }
   ~CallLine() {
     if (addOn.callLog == nullptr) return;
     fprintf(addOn.callLog, "%s\n", text_);
@@ -102,7 +105,7 @@ class CallLine {
   }
 
  private:
-  char text_[1024] = {};
+  char text_[1024];  // written only while there is a log (every call goes through here)
   size_t used_ = 0;
 };
 

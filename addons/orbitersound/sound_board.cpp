@@ -20,8 +20,6 @@ void SoundBoard::ReleaseId(int id, double t) {
   vessels_[id] = nullptr;
 }
 
-const void* SoundBoard::VesselOf(int id) const { return id >= 0 && id < SOUND_ID_COUNT ? vessels_[id] : nullptr; }
-
 int SoundBoard::FindWave(const std::string& key) const {
   auto it = std::find(waveKeys_.begin(), waveKeys_.end(), key);
   return it == waveKeys_.end() ? -1 : static_cast<int>(it - waveKeys_.begin());

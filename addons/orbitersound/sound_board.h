@@ -57,7 +57,7 @@ class SoundBoard {
   int VesselId(const void* vessel);
   // Frees an id (its vessel is gone): stops its plays, empties its slots.
   void ReleaseId(int id, double t);
-  const void* VesselOf(int id) const;
+  const void* VesselOf(int id) const { return id >= 0 && id < SOUND_ID_COUNT ? vessels_[id] : nullptr; }
 
   // Waves are kept for the whole run and shared by every slot that loads
   // the same file.
