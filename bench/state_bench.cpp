@@ -21,7 +21,8 @@ constexpr size_t BLOCK_BUFFER = 1 << 14;
 
 char blockBuffer[BLOCK_BUFFER];
 
-// The tractor's block in memory, as lines without their line ends.
+// The tractor's block in memory, as a scenario load hands it over: lines
+// without their indentation and line ends.
 std::vector<std::string> SavedLines(KVQ_R7700& v) {
   std::vector<std::string> lines;
   FILE* f = fmemopen(blockBuffer, sizeof blockBuffer, "w");
@@ -31,7 +32,7 @@ std::vector<std::string> SavedLines(KVQ_R7700& v) {
   std::string line;
   for (long i = 0; i < n; ++i) {
     if (blockBuffer[i] != '\n') {
-      line += blockBuffer[i];
+      if (!line.empty() || blockBuffer[i] != ' ') line += blockBuffer[i];
       continue;
     }
     lines.push_back(line);

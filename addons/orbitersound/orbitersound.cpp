@@ -63,7 +63,8 @@ class CallLine {
  public:
   explicit CallLine(const char* name) {
     text_[0] = '\0';
-    Add("%.3f %s", Now(), name);
+    const double t = Now();  // the first call sets the origin, log or not
+    if (addOn.callLog != nullptr) Add("%.3f %s", t, name);
   }
   ~CallLine() {
     if (addOn.callLog == nullptr) return;
@@ -79,17 +80,21 @@ class CallLine {
     if (n > 0) used_ = std::min(sizeof text_ - 1, used_ + static_cast<size_t>(n));
     return *this;
   }
-  CallLine& Int(int v) { return Add(" %d", v); }
-  CallLine& Text(const char* s) { return Add(" %s", s != nullptr ? s : "null"); }
+  // Without a log the parts cost a test each (every frame plays sounds).
+  CallLine& Int(int v) { return addOn.callLog == nullptr ? *this : Add(" %d", v); }
+  CallLine& Text(const char* s) { return addOn.callLog == nullptr ? *this : Add(" %s", s != nullptr ? s : "null"); }
   CallLine& Vector(const VECTOR3* v) {
+    if (addOn.callLog == nullptr) return *this;
     if (v == nullptr) return Text(nullptr);
     return Add(" %g %g %g", v->x, v->y, v->z);
   }
   CallLine& Float(const float* f) {
+    if (addOn.callLog == nullptr) return *this;
     if (f == nullptr) return Text(nullptr);
     return Add(" %g", static_cast<double>(*f));
   }
   CallLine& Record(const ParameterRecord* r) {
+    if (addOn.callLog == nullptr) return *this;
     if (r == nullptr) return Text(nullptr);
     return Add(" %d %d %g %g %g %g", r->ints[0], r->ints[1], r->doubles[0], r->doubles[1], r->doubles[2],
                r->doubles[3]);
