@@ -1,0 +1,275 @@
+// The virtual cockpit of the focus vessel: its position, neighbours and
+// areas, mouse events and redraws with the texts and lines they draw.
+#include <cstring>
+
+#include "sim/world.h"
+
+namespace host {
+namespace {
+
+VCArea* FindArea(int id) {
+  for (auto& a : W().vc.areas) {
+    if (a->id == id) return a.get();
+  }
+  return nullptr;
+}
+
+VCArea* NewArea(int id) {
+  auto& areas = W().vc.areas;
+  for (auto& a : areas) {
+    if (a->id == id) {
+      a = std::make_unique<VCArea>();
+      a->id = id;
+      return a.get();
+    }
+  }
+  areas.push_back(std::make_unique<VCArea>());
+  areas.back()->id = id;
+  return areas.back().get();
+}
+
+bool CanRedraw() {
+  World& w = W();
+  return w.vc.position >= 0 && w.focus != nullptr && w.focus->visual != nullptr;
+}
+
+void RestoreBackground(VCArea* a) {
+  Surface* s = AsSurface(a->surf);
+  if (s == nullptr || a->background.empty()) return;
+  const long w = a->rect.right - a->rect.left;
+  size_t k = 0;
+  for (long y = a->rect.top; y < a->rect.bottom; ++y) {
+    for (long x = a->rect.left; x < a->rect.right; ++x, ++k) {
+      if (x >= 0 && y >= 0 && x < s->w && y < s->h && k < a->background.size())
+        s->pixels[static_cast<size_t>(y) * static_cast<size_t>(s->w) + static_cast<size_t>(x)] = a->background[k];
+    }
+  }
+  (void)w;
+}
+
+void Redraw(VCArea* a, int event) {
+  World& w = W();
+  if (w.vc.inRedraw) {
+    a->pending = true;
+    return;
+  }
+  a->pending = false;
+  if (a->bkmode == PANEL_MAP_BACKGROUND) RestoreBackground(a);
+  a->nTexts = 0;
+  a->nLines = 0;
+  const int id = a->id;
+  w.vc.inRedraw = true;
+  w.vc.redrawing = a;
+  {
+    CallbackScope scope;
+    w.focus->iface->clbkVCRedrawEvent(id, event, a->surf);
+  }
+  w.vc.redrawing = nullptr;
+  w.vc.inRedraw = false;
+}
+
+void RedrawPending() {
+  for (int guard = 0; guard < 8 && CanRedraw(); ++guard) {
+    bool any = false;
+    for (size_t i = 0; i < W().vc.areas.size() && CanRedraw(); ++i) {
+      VCArea* a = W().vc.areas[i].get();
+      if (a->pending) {
+        any = true;
+        Redraw(a, PANEL_REDRAW_INIT);
+      }
+    }
+    if (!any) break;
+  }
+}
+
+}  // namespace
+
+void VCReset() {
+  VCState& vc = W().vc;
+  vc.position = -1;
+  for (int& n : vc.neighbours) n = -1;
+  vc.areas.clear();
+  vc.redrawing = nullptr;
+}
+
+void VCFrame() {
+  if (!CanRedraw()) return;
+  for (size_t i = 0; i < W().vc.areas.size() && CanRedraw(); ++i) {
+    VCArea* a = W().vc.areas[i].get();
+    if (a->redraw == PANEL_REDRAW_ALWAYS) Redraw(a, PANEL_REDRAW_ALWAYS);
+  }
+  RedrawPending();
+}
+
+void VCRecordText(int x, int y, const char* str, int len, int fontHeight, DWORD colour) {
+  VCArea* a = W().vc.redrawing;
+  if (a == nullptr || a->nTexts >= VCArea::MAX_TEXTS) return;
+  VCArea::Text& t = a->texts[a->nTexts++];
+  t.x = x;
+  t.y = y;
+  t.fontHeight = fontHeight;
+  t.colour = colour;
+  size_t n = 0;
+  const size_t cap = static_cast<size_t>(len < 0 ? 0 : len);
+  while (n < cap && n + 1 < sizeof t.text && str[n] != 0) {
+    t.text[n] = str[n];
+    ++n;
+  }
+  t.text[n] = 0;
+}
+
+void VCRecordLine(int x0, int y0, int x1, int y1) {
+  VCArea* a = W().vc.redrawing;
+  if (a == nullptr || a->nLines >= VCArea::MAX_LINES) return;
+  a->lines[a->nLines++] = {x0, y0, x1, y1};
+}
+
+}  // namespace host
+
+using host::VCArea;
+
+void oapiVCSetNeighbours(int left, int right, int top, int bottom) {
+  int* n = host::W().vc.neighbours;
+  n[0] = left;
+  n[1] = right;
+  n[2] = top;
+  n[3] = bottom;
+}
+
+void oapiVCRegisterArea(int id, int draw_event, int mouse_event) {
+  VCArea* a = host::NewArea(id);
+  a->redraw = draw_event;
+  a->mouse = mouse_event;
+}
+
+void oapiVCRegisterArea(int id, const RECT& tgtrect, int draw_event, int mouse_event, int bkmode, SURFHANDLE tgt) {
+  VCArea* a = host::NewArea(id);
+  a->redraw = draw_event;
+  a->mouse = mouse_event;
+  a->rect = tgtrect;
+  a->surf = tgt;
+  a->bkmode = bkmode;
+  host::Surface* s = host::AsSurface(tgt);
+  if (bkmode == PANEL_MAP_BACKGROUND && s != nullptr && tgtrect.right > tgtrect.left && tgtrect.bottom > tgtrect.top) {
+    a->background.clear();
+    for (long y = tgtrect.top; y < tgtrect.bottom; ++y) {
+      for (long x = tgtrect.left; x < tgtrect.right; ++x) {
+        const bool in = x >= 0 && y >= 0 && x < s->w && y < s->h;
+        a->background.push_back(
+            in ? s->pixels[static_cast<size_t>(y) * static_cast<size_t>(s->w) + static_cast<size_t>(x)] : 0);
+      }
+    }
+  }
+}
+
+void oapiVCSetAreaClickmode_Quadrilateral(int id, const VECTOR3& p1, const VECTOR3& p2, const VECTOR3& p3,
+                                          const VECTOR3& p4) {
+  VCArea* a = host::FindArea(id);
+  if (a == nullptr) return;
+  a->clickMode = 1;
+  a->quad[0] = p1;
+  a->quad[1] = p2;
+  a->quad[2] = p3;
+  a->quad[3] = p4;
+}
+
+void oapiVCSetAreaClickmode_Spherical(int id, const VECTOR3& cnt, double rad) {
+  VCArea* a = host::FindArea(id);
+  if (a == nullptr) return;
+  a->clickMode = 2;
+  a->centre = cnt;
+  a->radius = rad;
+}
+
+void oapiVCTriggerRedrawArea(int vc_id, int area_id) {
+  host::World& w = host::W();
+  if (vc_id >= 0 && vc_id != w.vc.position) return;
+  VCArea* a = host::FindArea(area_id);
+  if (a == nullptr || !host::CanRedraw()) return;
+  host::Redraw(a, PANEL_REDRAW_INIT);
+  if (!w.vc.inRedraw) host::RedrawPending();
+}
+
+namespace sim {
+
+bool VCEnter(int position) {
+  host::World& w = host::W();
+  host::VCReset();
+  if (w.focus == nullptr) return false;
+  bool ok;
+  {
+    host::CallbackScope scope;
+    ok = w.focus->iface->clbkLoadVC(position);
+  }
+  if (!ok || w.focus == nullptr) {
+    host::VCReset();
+    return false;
+  }
+  w.vc.position = position;
+  if (host::CanRedraw()) {
+    for (size_t i = 0; i < w.vc.areas.size() && host::CanRedraw(); ++i) {
+      VCArea* a = w.vc.areas[i].get();
+      if (a->redraw != PANEL_REDRAW_NEVER) host::Redraw(a, PANEL_REDRAW_INIT);
+    }
+  }
+  return true;
+}
+
+int VCPosition() { return host::W().vc.position; }
+
+bool VCClick(int area, int event, double x, double y) {
+  host::World& w = host::W();
+  if (w.vc.position < 0 || w.focus == nullptr) return false;
+  VCArea* a = host::FindArea(area);
+  if (a == nullptr || (a->mouse & event) == 0) return false;
+  // Quadrilateral and spherical areas hand the click as (x, y) in 0..1.
+  VECTOR3 p{x, y, 0};
+  bool r;
+  {
+    host::CallbackScope scope;
+    r = w.focus->iface->clbkVCMouseEvent(area, event, p);
+  }
+  a = host::FindArea(area);
+  if (a != nullptr && a->redraw == PANEL_REDRAW_MOUSE && host::CanRedraw()) host::Redraw(a, PANEL_REDRAW_MOUSE);
+  host::RedrawPending();
+  return r;
+}
+
+std::vector<std::string> VCTexts(int area) {
+  std::vector<std::string> out;
+  if (VCArea* a = host::FindArea(area)) {
+    for (int i = 0; i < a->nTexts; ++i) out.emplace_back(a->texts[i].text);
+  }
+  return out;
+}
+
+std::vector<VCTextItem> VCTextItems(int area) {
+  std::vector<VCTextItem> out;
+  if (VCArea* a = host::FindArea(area)) {
+    for (int i = 0; i < a->nTexts; ++i) {
+      const auto& t = a->texts[i];
+      out.push_back({t.x, t.y, t.text, t.fontHeight, t.colour});
+    }
+  }
+  return out;
+}
+
+std::vector<VCLine> VCLines(int area) {
+  std::vector<VCLine> out;
+  if (VCArea* a = host::FindArea(area)) out.assign(a->lines, a->lines + a->nLines);
+  return out;
+}
+
+bool VCAreaRect(int area, RECT* rect) {
+  VCArea* a = host::FindArea(area);
+  if (a == nullptr || rect == nullptr) return false;
+  *rect = a->rect;
+  return true;
+}
+
+SURFHANDLE VCAreaSurface(int area) {
+  VCArea* a = host::FindArea(area);
+  return a ? a->surf : nullptr;
+}
+
+}  // namespace sim

@@ -1,0 +1,322 @@
+// The headless host's own records: the scene, its vessels and everything a
+// vessel owns towards the host. Internal to sim/.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/orbiterapi.h"
+#include "sim/sim.h"
+
+namespace host {
+
+constexpr double EARTH_RADIUS = 6371010.0;     // m
+constexpr double EARTH_GM = 3.986004418e14;    // m^3/s^2
+constexpr double GRAV_CONST = 6.67430e-11;     // m^3/(kg s^2)
+constexpr double MJD_START = 51544.5;          // simulation time 0
+constexpr size_t ITEM_LEN = 256;               // text item and scenario line buffers
+
+// Tags the first word of every object a handle points to.
+enum class Kind : uint32_t { Planet = 0x504c4e54, Vessel = 0x56534c21 };
+
+struct Vessel;
+
+struct ClassFile {
+  std::string path;
+  std::string className;
+  std::vector<std::pair<std::string, std::string>> items;  // in file order
+  const char* Find(const char* key) const;  // case-insensitive, first match
+};
+
+struct Attachment {
+  Vessel* owner = nullptr;
+  bool toParent = false;
+  VECTOR3 pos{}, dir{0, 0, 1}, rot{0, 1, 0};
+  char id[64] = {};
+  bool loose = false;
+  // Parent-side point: the child attached to it and the child's point.
+  // To-parent point: the parent and the parent's point.
+  Vessel* peer = nullptr;
+  Attachment* peerPoint = nullptr;
+};
+
+struct Propellant {
+  double maxMass = 0, mass = 0, efficiency = 1;
+};
+
+struct Thruster {
+  VECTOR3 pos{}, dir{0, 0, 1};
+  double maxThrust = 0;
+  Propellant* tank = nullptr;
+  double isp = 0;
+  double level = 0;
+};
+
+struct ThrusterGroup {
+  THGROUP_TYPE type = THGROUP_MAIN;
+  std::vector<Thruster*> thrusters;
+};
+
+struct Dock {
+  Vessel* owner = nullptr;
+  VECTOR3 pos{}, dir{0, 0, 1}, rot{0, 1, 0};
+  Vessel* docked = nullptr;
+  Dock* peerDock = nullptr;
+};
+
+struct AnimationComponent {
+  double state0 = 0, state1 = 1;
+  MGROUP_TRANSFORM* transform = nullptr;
+  AnimationComponent* parent = nullptr;
+};
+
+struct Animation {
+  double initial = 0, state = 0;
+  std::vector<AnimationComponent*> components;
+};
+
+struct Surface {
+  int w = 0, h = 0;
+  std::vector<DWORD> pixels;  // 0xRRGGBB
+};
+
+struct MeshGroup {
+  DWORD userFlag = 0;
+  int material = -1;
+  int texture = 0;
+};
+
+struct Mesh {
+  std::string name;
+  std::vector<MeshGroup> groups;
+  std::vector<MATERIAL> materials;
+  std::vector<std::unique_ptr<Surface>> textures;  // texture i is textures[i-1]
+};
+
+// A device instance of a mesh, one per visual: its own group flags and
+// materials; it shares the template's textures.
+struct DevMesh {
+  Mesh* tmpl = nullptr;
+  std::vector<MeshGroup> groups;
+  std::vector<MATERIAL> materials;
+};
+
+struct VesselMesh {
+  Mesh* mesh = nullptr;
+  VECTOR3 ofs{};
+  WORD visibility = MESHVIS_EXTERNAL;
+};
+
+struct Visual {
+  Vessel* owner = nullptr;
+  std::vector<std::unique_ptr<DevMesh>> meshes;
+};
+
+struct Module {
+  std::string name;  // as in the class file
+  HMODULE lib = nullptr;
+  VESSEL* (*init)(OBJHANDLE, int) = nullptr;
+  void (*exit)(VESSEL*) = nullptr;
+};
+
+struct Vessel {
+  Kind kind = Kind::Vessel;
+  std::string name;
+  std::string className;
+  const ClassFile* cls = nullptr;
+  Module* module = nullptr;  // null for generic vessels
+  VESSEL* iface = nullptr;
+  bool genericSent = false;  // clbkGeneric(1) handed over
+  bool deleted = false;
+
+  double size = 1, emptyMass = 1000;
+  VECTOR3 touchdown[3] = {{0, -1, 1}, {-1, -1, -1}, {1, -1, -1}};
+  std::vector<std::unique_ptr<Propellant>> tanks;
+  std::vector<std::unique_ptr<Thruster>> thrusters;
+  std::vector<std::unique_ptr<ThrusterGroup>> groups;
+  std::vector<std::unique_ptr<Attachment>> toParent, toChild;
+  std::vector<std::unique_ptr<Dock>> docks;
+  std::vector<VesselMesh> meshes;
+  std::vector<std::unique_ptr<Animation>> animations;
+  std::vector<std::unique_ptr<AnimationComponent>> components;
+  std::vector<BEACONLIGHTSPEC*> beacons;
+  std::vector<std::unique_ptr<LightEmitter>> lights;
+  std::unique_ptr<Visual> visual;
+
+  // Where the vessel is: landed vessels by surface coordinates, carried
+  // children by their parent; pos and R are kept up to date for both.
+  bool landed = true;
+  double lng = 0, lat = 0, hdg = 0;
+  VECTOR3 pos{EARTH_RADIUS, 0, 0};
+  MATRIX3 R{1, 0, 0, 0, 1, 0, 0, 0, 1};
+  VECTOR3 vel{}, avel{};
+  Attachment* parentPoint = nullptr;  // own to-parent point while carried
+
+  double brake[2] = {0, 0};
+  double ctrlSurface[6] = {};
+  int attMode = ATTMODE_DISABLED;
+  DWORD adCtrlMode = 7;
+
+  VECTOR3 cameraOffset{0, 0, 0}, cameraDir{0, 0, 1};
+  double cameraCatch = 0;
+  double cameraRange[4] = {};
+};
+
+struct Planet {
+  Kind kind = Kind::Planet;
+  const char* name = "Earth";
+};
+
+struct VCArea {
+  static constexpr int MAX_TEXTS = 64;
+  static constexpr int MAX_LINES = 256;
+  static constexpr int TEXT_LEN = 128;
+  struct Text {
+    int x, y;
+    char text[TEXT_LEN];
+    int fontHeight;
+    DWORD colour;
+  };
+  int id = -1;
+  int redraw = PANEL_REDRAW_NEVER;
+  int mouse = PANEL_MOUSE_IGNORE;
+  int clickMode = 0;  // 0 none, 1 quadrilateral, 2 spherical
+  VECTOR3 quad[4]{};
+  VECTOR3 centre{};
+  double radius = 0;
+  RECT rect{};
+  SURFHANDLE surf = nullptr;
+  int bkmode = PANEL_MAP_NONE;
+  std::vector<DWORD> background;  // the rect's pixels at registration
+  bool pending = false;  // redraw asked for while another one ran
+  Text texts[MAX_TEXTS];
+  int nTexts = 0;
+  sim::VCLine lines[MAX_LINES];
+  int nLines = 0;
+};
+
+struct VCState {
+  int position = -1;
+  int neighbours[4] = {-1, -1, -1, -1};
+  std::vector<std::unique_ptr<VCArea>> areas;
+  VCArea* redrawing = nullptr;  // area of the redraw under way
+  bool inRedraw = false;
+};
+
+struct InputBox {
+  bool open = false;
+  char title[ITEM_LEN] = {};
+  char text[ITEM_LEN] = {};
+  InputBoxCallback clbk = nullptr;
+  void* user = nullptr;
+  uint64_t serial = 0;
+};
+
+// An ATTACHED line waiting until every vessel of the scenario exists.
+struct PendingAttach {
+  Vessel* child;
+  int childPoint, parentPoint;
+  std::string parent;
+};
+
+struct Plugin {
+  std::string name;
+  HMODULE lib = nullptr;
+  void (*preStep)(double, double, double) = nullptr;
+};
+
+struct World {
+  bool running = false;
+  sim::Options options;
+  std::vector<std::unique_ptr<Vessel>> vessels;  // index order
+  std::vector<std::unique_ptr<Vessel>> doomed;   // deleted, destroyed when no callback runs
+  std::vector<std::unique_ptr<ClassFile>> classes;
+  std::vector<std::unique_ptr<Module>> modules;
+  std::vector<std::unique_ptr<Mesh>> meshes;
+  std::vector<std::unique_ptr<Surface>> surfaces;  // created outside meshes
+  std::vector<Plugin> plugins;
+  Planet planet;
+  Vessel* focus = nullptr;
+  double simt = 0, simdt = 0, systime = 0;
+  uint64_t frames = 0;
+  uint64_t rng = 0;
+  int depth = 0;          // vessel callbacks running
+  int frameIndex = -1;    // index of the vessel in its pre-step, -1 outside
+  VCState vc;
+  InputBox box;
+  char debug[256] = {};
+  void* lua = nullptr;
+  sim::VesselHook hook = nullptr;
+  void* hookUser = nullptr;
+  std::string description;
+  std::vector<PendingAttach> pending;
+  VESSELSTATUS2* loading = nullptr;  // host status of the vessel whose block is being read
+};
+
+World& W();
+
+// Keeps track of vessel callbacks: deletions asked for inside one are
+// finished when the outermost call returns.
+class CallbackScope {
+ public:
+  CallbackScope();
+  ~CallbackScope();
+  CallbackScope(const CallbackScope&) = delete;
+  CallbackScope& operator=(const CallbackScope&) = delete;
+};
+
+// Handles.
+Vessel* AsVessel(OBJHANDLE h);      // null unless h is a live vessel
+Vessel* VesselOf(const VESSEL* v);  // the record of an interface
+int IndexOf(const Vessel* v);
+Vessel* FindVessel(const char* name);
+
+// Class files and creation.
+const ClassFile* LoadClass(const char* className, std::string* error);
+Vessel* CreateVessel(const char* name, const char* className, const VESSELSTATUS2* state,
+                     const std::vector<std::string>* scenarioLines, std::string* error);
+bool DeleteVessel(Vessel* v);
+void FlushDeleted();
+void SendGeneric(Vessel* v);
+
+// Placement.
+void PlaceLanded(Vessel* v);
+void PlaceChildren(Vessel* v);
+void SurfaceOf(const Vessel* v, double* lng, double* lat, double* hdg);
+void SetLanded(Vessel* v, double lng, double lat, double hdg);
+void SettleAt(Vessel* v, const VECTOR3& pos, const MATRIX3& R);
+MATRIX3 EulerToMatrix(const VECTOR3& a);
+VECTOR3 MatrixToEuler(const MATRIX3& R);
+bool Attach(Vessel* parent, Attachment* pp, Vessel* child, Attachment* cp);
+void Detach(Attachment* pp);
+
+// Meshes, surfaces, visuals.
+Mesh* LoadMesh(const char* name);
+void CreateVisual(Vessel* v);
+void DestroyVisual(Vessel* v);
+Surface* AsSurface(SURFHANDLE s);
+
+// Cockpit.
+void VCReset();
+void VCFrame();
+void VCRecordText(int x, int y, const char* str, int len, int fontHeight, DWORD colour);
+void VCRecordLine(int x0, int y0, int x1, int y1);
+
+// Scenario files.
+void ParseHostLine(Vessel* v, const char* line, VESSELSTATUS2* st);
+void WriteHostLines(Vessel* v, FILEHANDLE scn);
+void ApplyAttachedLines();
+void LoadVesselState(Vessel* v, const std::vector<std::string>& lines);
+
+// Library handles loaded by the host (modules and plug-ins).
+HMODULE LoadHostLibrary(const char* path);
+void UnloadAllLibraries();
+
+// Bounded copy into a fixed buffer; always terminates.
+void CopyBounded(char* dst, size_t size, const char* src);
+bool EqualNoCase(const char* a, const char* b);
+double Wrap2Pi(double a);
+
+}  // namespace host
