@@ -163,22 +163,3 @@ void DestroyAnimations(KVQ_R7700& v) {
     t = nullptr;
   }
 }
-
-double GearIndicatorState(int transmission) {
-  switch (transmission) {
-    case -1: return 0.0;
-    case 1: return 0.66666;
-    case 2: return 1.0;
-    default: return 0.33333;
-  }
-}
-
-double GearLeverState(int transmission) {
-  switch (transmission) {
-    case 0: return 0.0;
-    case -1: return 0.25;
-    case 1: return 0.7;
-    case 2: return 1.0;
-    default: return -1.0;
-  }
-}

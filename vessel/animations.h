@@ -19,8 +19,3 @@ const SteeringAnimation& GetSteeringAnimation();
 void CreateAnimations(KVQ_R7700& v);
 // Deletes the vessel's own wheel-roll transforms.
 void DestroyAnimations(KVQ_R7700& v);
-
-// State rules of the cockpit animations.
-double GearIndicatorState(int transmission);
-// The gear lever's state, or a negative value to keep its last pose.
-double GearLeverState(int transmission);

@@ -118,17 +118,6 @@ TEST(SteeringAnimation, SweepsAndLockAnglesFollowTheTurningRadii) {
   EXPECT_NEAR((1.0 - s.rearNeutral) * s.rearSweep, REAR_LOCK_INNER, 1e-6);
 }
 
-TEST(CockpitAnimationRules, GearIndicatorShowsNeutralForUnknownSelectorsAndTheLeverKeepsItsPose) {
-  EXPECT_EQ(GearIndicatorState(-1), 0.0);
-  EXPECT_EQ(GearIndicatorState(0), 0.33333);
-  EXPECT_EQ(GearIndicatorState(1), 0.66666);
-  EXPECT_EQ(GearIndicatorState(2), 1.0);
-  EXPECT_EQ(GearIndicatorState(7), 0.33333);
-  EXPECT_EQ(GearLeverState(-1), 0.25);
-  EXPECT_EQ(GearLeverState(1), 0.7);
-  EXPECT_LT(GearLeverState(-5), 0.0);
-}
-
 TEST_F(VesselTest, TwoTractorsHaveTheirOwnAnimationsAndLampsAndShareTheConstants) {
   KVQ_R7700* a = NewTractor("TugA");
   KVQ_R7700* b = NewTractor("TugB", -80.6750);
