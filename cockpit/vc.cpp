@@ -4,7 +4,6 @@
 #include "cockpit/gauges.h"
 #include "cockpit/vc_layout.h"
 #include "towing/actions.h"
-#include "vessel/animations.h"
 #include "vessel/kvq_r7700.h"
 
 namespace {
@@ -121,8 +120,8 @@ bool VCRedrawEvent(KVQ_R7700& v, int id, int event, SURFHANDLE surf) {
     }
     case AREA_PARKING_BRAKE: v.SetAnimation(v.animParkingBrake, ParkingBrakeLeverState(v.parkingBrake)); return false;
     case AREA_GEAR_LEVER: {
-      const double state = GearLeverState(v.transmission);
-      if (state >= 0) v.SetAnimation(v.animGearLever, state);
+      double state = 0;
+      if (GearLeverState(v.transmission, &state)) v.SetAnimation(v.animGearLever, state);
       return false;
     }
     case AREA_LIGHT_SWITCH:

@@ -56,6 +56,31 @@ TEST(Gauges, NeedlesRestAtZeroAndReadBothDirections) {
   EXPECT_EQ(FuelGaugeState(-1.0), 0.0);
 }
 
+TEST(Gauges, GearIndicatorShowsNeutralForStraySelectorValues) {
+  EXPECT_EQ(GearIndicatorState(-1), 0.0);
+  EXPECT_EQ(GearIndicatorState(0), 0.33333);
+  EXPECT_EQ(GearIndicatorState(1), 0.66666);
+  EXPECT_EQ(GearIndicatorState(2), 1.0);
+  EXPECT_EQ(GearIndicatorState(3), 0.33333);
+  EXPECT_EQ(GearIndicatorState(-2), 0.33333);
+}
+
+TEST(Gauges, GearLeverKeepsItsPoseForStraySelectorValues) {
+  double state = -1;
+  ASSERT_TRUE(GearLeverState(0, &state));
+  EXPECT_EQ(state, 0.0);
+  ASSERT_TRUE(GearLeverState(-1, &state));
+  EXPECT_EQ(state, 0.25);
+  ASSERT_TRUE(GearLeverState(1, &state));
+  EXPECT_EQ(state, 0.7);
+  ASSERT_TRUE(GearLeverState(2, &state));
+  EXPECT_EQ(state, 1.0);
+  state = 0.42;
+  EXPECT_FALSE(GearLeverState(3, &state));
+  EXPECT_FALSE(GearLeverState(-2, &state));
+  EXPECT_EQ(state, 0.42);
+}
+
 TEST(Gauges, PedalsWheelAndSwitches) {
   EXPECT_EQ(BrakePedalState(0.8, false), 0.8);
   EXPECT_EQ(BrakePedalState(0.8, true), 0.0);  // the parking brake holds, the pedal stays up
