@@ -6,6 +6,16 @@ set -euo pipefail
 packages=(cmake ninja-build g++ make pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
           liblua5.1-0-dev lua5.1)
 
+# --i386 also installs the 32-bit toolchain and libraries for the i386 preset.
+if [ "${1:-}" = "--i386" ]; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    SUDO=""; if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+    $SUDO dpkg --add-architecture i386
+    $SUDO apt-get update -qq >/dev/null
+  fi
+  packages+=(g++-multilib liblua5.1-0-dev:i386 libgtest-dev:i386 libbenchmark-dev:i386)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

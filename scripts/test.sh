@@ -5,4 +5,5 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$here/scripts/setup.sh"
 bash "$here/scripts/build.sh"
 cd "$here/build"
-ctest --output-on-failure -j2 "$@"
+# Tests share the assembled root (logs, hand-off files), so they run one at a time.
+ctest --output-on-failure "$@"
