@@ -62,6 +62,7 @@ OAPIFUNC void oapiVCTriggerRedrawArea(int vc_id, int area_id);
 
 // Scenario files and class configuration files.
 OAPIFUNC bool oapiReadScenario_nextline(FILEHANDLE scn, char*& line);
+// Copies the item's value of a class file; `string` must hold 256 characters.
 OAPIFUNC bool oapiReadItem_string(FILEHANDLE f, const char* item, char* string);
 OAPIFUNC void oapiWriteScenario_string(FILEHANDLE scn, const char* item, const char* string);
 

@@ -246,7 +246,7 @@ Vessel* CreateVessel(const char* name, const char* className, const VESSELSTATUS
     CallbackScope scope;
     v->iface = module ? module->init(v, w.options.flightModel) : new VESSEL3(v, w.options.flightModel);
     if (v->iface == nullptr) {
-      w.vessels.pop_back();
+      w.vessels.erase(w.vessels.begin() + host::IndexOf(v));
       return fail("class " + std::string(className) + ": ovcInit gave no vessel");
     }
     v->iface->clbkSetClassCaps(const_cast<ClassFile*>(cls));
@@ -434,6 +434,12 @@ void RunFrame() {
     v->iface->clbkPostStep(w.simt, w.simdt, mjd);
   }
   w.frameIndex = -1;
+  // Brakes applied for one step only fall back to their permanent levels.
+  for (size_t i = 0; i < w.vessels.size(); ++i) {
+    Vessel* v = w.vessels[i].get();
+    v->brake[0] = v->brakeHeld[0];
+    v->brake[1] = v->brakeHeld[1];
+  }
   host::VCFrame();
   w.simt += w.simdt;
   w.systime += w.simdt;
@@ -461,6 +467,16 @@ bool GetSurfacePos(OBJHANDLE h, double* lng, double* lat, double* hdg) {
   if (lng) *lng = a;
   if (lat) *lat = b;
   if (hdg) *hdg = c;
+  return true;
+}
+
+bool SurfaceAt(OBJHANDLE ref, const VECTOR3& local, double* lng, double* lat) {
+  Vessel* v = host::AsVessel(ref);
+  if (v == nullptr) return false;
+  const VECTOR3 g = v->pos + mul(v->R, local);
+  const double r = length(g);
+  if (lng) *lng = std::atan2(g.z, g.x);
+  if (lat) *lat = r > 0 ? std::asin(g.y / r) : 0;
   return true;
 }
 

@@ -72,6 +72,18 @@ void ParseHostLine(Vessel* v, const char* line, VESSELSTATUS2* st) {
   } else if (const char* p = ItemValue(line, "HEADING")) {
     double hdg = 0;
     if (st != nullptr && std::sscanf(p, "%lf", &hdg) == 1 && std::isfinite(hdg)) st->surf_hdg = hdg * RAD;
+  } else if (const char* p = ItemValue(line, "RPOS")) {
+    // Free flight: position relative to the planet (m); the vessel settles
+    // on the ground under it.
+    VECTOR3 r;
+    if (st != nullptr && std::sscanf(p, "%lf %lf %lf", &r.x, &r.y, &r.z) == 3 && std::isfinite(r.x) &&
+        std::isfinite(r.y) && std::isfinite(r.z) && length(r) > 0)
+      st->rpos = r;
+  } else if (const char* p = ItemValue(line, "AROT")) {
+    VECTOR3 a;
+    if (st != nullptr && std::sscanf(p, "%lf %lf %lf", &a.x, &a.y, &a.z) == 3 && std::isfinite(a.x) &&
+        std::isfinite(a.y) && std::isfinite(a.z))
+      st->arot = a * RAD;
   } else if (const char* p = ItemValue(line, "ATTACHED")) {
     int i = -1, j = -1;
     char parent[ITEM_LEN] = {};
@@ -288,6 +300,12 @@ bool LoadScenario(const std::string& path, std::string* error) {
   w.description = desc;
   for (const auto& b : blocks) {
     std::string e;
+    if (FindVessel(b.name.c_str()) != nullptr) {
+      // Made meanwhile by a vessel of an earlier block.
+      std::fprintf(stderr, "host: %s:%d: vessel '%s' already created by the scene; block skipped\n", path.c_str(),
+                   b.line, b.name.c_str());
+      continue;
+    }
     if (CreateVessel(b.name.c_str(), b.className.c_str(), nullptr, &b.lines, &e) == nullptr)
       return fail(path + ":" + std::to_string(b.line) + ": vessel '" + b.name + "': " + e);
   }

@@ -21,8 +21,10 @@ struct Options {
 // Config/Plugins.cfg (a missing one gives a warning on stderr). False with a
 // message when the root does not exist.
 bool Start(const Options& options, std::string* error);
-// Deletes every vessel, calls the plug-ins' ExitModule and unloads all
-// libraries. Start may be called again afterwards.
+// Deletes every vessel, calls the plug-ins' ExitModule and lets go of every
+// library it loaded (their code stays mapped, so a module linked into an
+// executable never keeps pointers into vanished code). Start may be called
+// again afterwards.
 void Shutdown();
 bool IsRunning();
 
@@ -49,6 +51,9 @@ OBJHANDLE CreateLandedVessel(const char* name, const char* classname, double lng
 // Surface position of a vessel (radians); carried children report where
 // they are carried.
 bool GetSurfacePos(OBJHANDLE h, double* lng, double* lat, double* hdg);
+// Surface position (radians) under a point given in a vessel's own frame
+// (x right, y up, z forward), e.g. to place a new vessel beside it.
+bool SurfaceAt(OBJHANDLE ref, const VECTOR3& local, double* lng, double* lat);
 OBJHANDLE GetParent(OBJHANDLE h);
 const char* GetClassNameOf(OBJHANDLE h);
 OBJHANDLE GetPlanet();  // "Earth"

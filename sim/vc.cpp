@@ -1,5 +1,6 @@
 // The virtual cockpit of the focus vessel: its position, neighbours and
 // areas, mouse events and redraws with the texts and lines they draw.
+#include <algorithm>
 #include <cstring>
 
 #include "sim/world.h"
@@ -35,16 +36,13 @@ bool CanRedraw() {
 
 void RestoreBackground(VCArea* a) {
   Surface* s = AsSurface(a->surf);
-  if (s == nullptr || a->background.empty()) return;
-  const long w = a->rect.right - a->rect.left;
-  size_t k = 0;
-  for (long y = a->rect.top; y < a->rect.bottom; ++y) {
-    for (long x = a->rect.left; x < a->rect.right; ++x, ++k) {
-      if (x >= 0 && y >= 0 && x < s->w && y < s->h && k < a->background.size())
-        s->pixels[static_cast<size_t>(y) * static_cast<size_t>(s->w) + static_cast<size_t>(x)] = a->background[k];
-    }
+  if (s == nullptr || s->original.size() != s->pixels.size()) return;
+  const long x0 = std::max(0L, a->rect.left), x1 = std::min(static_cast<long>(s->w), a->rect.right);
+  const long y0 = std::max(0L, a->rect.top), y1 = std::min(static_cast<long>(s->h), a->rect.bottom);
+  for (long y = y0; y < y1; ++y) {
+    const size_t row = static_cast<size_t>(y) * static_cast<size_t>(s->w);
+    for (long x = x0; x < x1; ++x) s->pixels[row + static_cast<size_t>(x)] = s->original[row + static_cast<size_t>(x)];
   }
-  (void)w;
 }
 
 void Redraw(VCArea* a, int event) {
@@ -96,7 +94,7 @@ void VCFrame() {
   if (!CanRedraw()) return;
   for (size_t i = 0; i < W().vc.areas.size() && CanRedraw(); ++i) {
     VCArea* a = W().vc.areas[i].get();
-    if (a->redraw == PANEL_REDRAW_ALWAYS) Redraw(a, PANEL_REDRAW_ALWAYS);
+    if (a->redraw & PANEL_REDRAW_ALWAYS) Redraw(a, PANEL_REDRAW_ALWAYS);
   }
   RedrawPending();
 }
@@ -149,17 +147,10 @@ void oapiVCRegisterArea(int id, const RECT& tgtrect, int draw_event, int mouse_e
   a->rect = tgtrect;
   a->surf = tgt;
   a->bkmode = bkmode;
+  // The area's background is the surface as it was when a background area
+  // first used it; later registrations (every cockpit entry) keep that.
   host::Surface* s = host::AsSurface(tgt);
-  if (bkmode == PANEL_MAP_BACKGROUND && s != nullptr && tgtrect.right > tgtrect.left && tgtrect.bottom > tgtrect.top) {
-    a->background.clear();
-    for (long y = tgtrect.top; y < tgtrect.bottom; ++y) {
-      for (long x = tgtrect.left; x < tgtrect.right; ++x) {
-        const bool in = x >= 0 && y >= 0 && x < s->w && y < s->h;
-        a->background.push_back(
-            in ? s->pixels[static_cast<size_t>(y) * static_cast<size_t>(s->w) + static_cast<size_t>(x)] : 0);
-      }
-    }
-  }
+  if (bkmode == PANEL_MAP_BACKGROUND && s != nullptr && s->original.empty()) s->original = s->pixels;
 }
 
 void oapiVCSetAreaClickmode_Quadrilateral(int id, const VECTOR3& p1, const VECTOR3& p2, const VECTOR3& p3,
@@ -230,7 +221,7 @@ bool VCClick(int area, int event, double x, double y) {
     r = w.focus->iface->clbkVCMouseEvent(area, event, p);
   }
   a = host::FindArea(area);
-  if (a != nullptr && a->redraw == PANEL_REDRAW_MOUSE && host::CanRedraw()) host::Redraw(a, PANEL_REDRAW_MOUSE);
+  if (a != nullptr && (a->redraw & PANEL_REDRAW_MOUSE) && host::CanRedraw()) host::Redraw(a, PANEL_REDRAW_MOUSE);
   host::RedrawPending();
   return r;
 }

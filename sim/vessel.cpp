@@ -426,8 +426,11 @@ void VESSEL::SetWheelbrakeLevel(double level, int which, bool permanent) const {
   Vessel* v = Rec(this);
   if (v == nullptr) return;
   level = Clamp(level, 0, 1);
-  if (which == 0 || which == 1) v->brake[0] = level;
-  if (which == 0 || which == 2) v->brake[1] = level;
+  for (int i = 0; i < 2; ++i) {
+    if (which != 0 && which != i + 1) continue;
+    v->brake[i] = level;
+    if (permanent) v->brakeHeld[i] = level;
+  }
 }
 
 namespace {

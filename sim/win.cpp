@@ -106,6 +106,23 @@ std::vector<Library>& Libraries() {
   return libs;
 }
 
+// Every library the host has loaded in this process. They stay mapped once
+// loaded (RTLD_NODELETE): a module linked straight into an executable
+// outlives a host session and may still hold entry points of its add-ons.
+std::vector<std::string>& EverLoaded() {
+  static std::vector<std::string> paths;
+  return paths;
+}
+
+bool WasEverLoaded(const std::string& path) {
+  char real[4096];
+  const std::string p = realpath(path.c_str(), real) ? std::string(real) : path;
+  for (const auto& e : EverLoaded()) {
+    if (e == p) return true;
+  }
+  return false;
+}
+
 struct FindState {
   std::string dir;
   std::vector<std::string> names;
@@ -182,15 +199,16 @@ HMODULE LoadLibraryA(const char* path) {
   for (auto& lib : Libraries()) {
     if (lib.path == resolved) {
       ++lib.refs;
-      dlopen(resolved.c_str(), RTLD_NOW);  // keeps dlclose balanced
+      dlopen(resolved.c_str(), RTLD_NOW | RTLD_NODELETE);  // keeps dlclose balanced
       return lib.handle;
     }
   }
-  void* h = dlopen(resolved.c_str(), RTLD_NOW | RTLD_GLOBAL);
+  void* h = dlopen(resolved.c_str(), RTLD_NOW | RTLD_GLOBAL | RTLD_NODELETE);
   if (h == nullptr) {
     std::fprintf(stderr, "host: cannot load %s: %s\n", resolved.c_str(), dlerror());
     return nullptr;
   }
+  if (!host::WasEverLoaded(resolved)) host::EverLoaded().push_back(resolved);
   Libraries().push_back({resolved, host::BaseName(resolved.c_str()), h, 1});
   return h;
 }
@@ -201,10 +219,11 @@ HMODULE GetModuleHandleA(const char* name) {
   for (auto& lib : Libraries()) {
     if (strcasecmp(lib.file.c_str(), base) == 0) return lib.handle;
   }
-  // Libraries linked in directly or loaded by someone else.
+  // Libraries linked in directly; not those the host loaded in an earlier
+  // session and has let go of since.
   const std::string candidates[] = {host::Resolve(name), host::Resolve((std::string("Modules\\") + base).c_str())};
   for (const auto& c : candidates) {
-    if (!host::Exists(c)) continue;
+    if (!host::Exists(c) || host::WasEverLoaded(c)) continue;
     if (void* h = dlopen(c.c_str(), RTLD_NOW | RTLD_NOLOAD)) {
       dlclose(h);  // NOLOAD took a reference
       return h;

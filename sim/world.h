@@ -79,7 +79,8 @@ struct Animation {
 
 struct Surface {
   int w = 0, h = 0;
-  std::vector<DWORD> pixels;  // 0xRRGGBB
+  std::vector<DWORD> pixels;    // 0xRRGGBB
+  std::vector<DWORD> original;  // the pixels when a background area first used it
 };
 
 struct MeshGroup {
@@ -154,7 +155,8 @@ struct Vessel {
   VECTOR3 vel{}, avel{};
   Attachment* parentPoint = nullptr;  // own to-parent point while carried
 
-  double brake[2] = {0, 0};
+  double brake[2] = {0, 0};      // left, right, as the vessel reads them
+  double brakeHeld[2] = {0, 0};  // the permanent levels, back after each frame
   double ctrlSurface[6] = {};
   int attMode = ATTMODE_DISABLED;
   DWORD adCtrlMode = 7;
@@ -189,7 +191,6 @@ struct VCArea {
   RECT rect{};
   SURFHANDLE surf = nullptr;
   int bkmode = PANEL_MAP_NONE;
-  std::vector<DWORD> background;  // the rect's pixels at registration
   bool pending = false;  // redraw asked for while another one ran
   Text texts[MAX_TEXTS];
   int nTexts = 0;

@@ -139,3 +139,24 @@ TEST_F(HostTest, ShutdownDeletesEveryVesselAndStartsAgain) {
   EXPECT_FALSE(sim::Start(bad, &error));
   EXPECT_NE(error.find("/no/such/root"), std::string::npos);
 }
+
+TEST_F(HostTest, VesselsDeletedDuringAFrameAreFinishedAfterIt) {
+  OBJHANDLE a = Landed("A", "HostTestVessel", 0, 0, 0);
+  OBJHANDLE b = Landed("B", "HostTestVessel", 0, 0, 0);
+  OBJHANDLE c = Landed("C", "HostTestVessel", 0, 0, 0);
+  auto logSteps = Hook<void (*)(VESSEL*, bool)>("HostTestLogSteps");
+  auto deleteInStep = Hook<void (*)(VESSEL*, const char*)>("HostTestDeleteInStep");
+  for (OBJHANDLE h : {a, b, c}) logSteps(Iface(h), true);
+  // B deletes A, which has had its step: C still gets its own.
+  deleteInStep(Iface(b), "A");
+  ClearEvents();
+  sim::RunFrame();
+  EXPECT_EQ(Events(), "A:step;B:step;C:step;A:dtor;");
+  EXPECT_EQ(oapiGetVesselCount(), 2u);
+  // B deletes itself.
+  deleteInStep(Iface(b), "B");
+  ClearEvents();
+  sim::RunFrame();
+  EXPECT_EQ(Events(), "B:step;C:step;B:dtor;");
+  EXPECT_EQ(oapiGetVesselByIndex(0), c);
+}

@@ -164,3 +164,16 @@ TEST_F(HostTest, RotatingALandedVesselAboutItsVerticalTurnsItsHeading) {
   EXPECT_NEAR(lat * DEG, 20, 1e-9);
   EXPECT_EQ(v->GetFlightStatus() & 1, 1);
 }
+
+TEST_F(HostTest, SurfaceAtAPointBesideAVessel) {
+  OBJHANDLE a = Landed("A", "HostTestVessel", 5, 50, 90);
+  double lng, lat;
+  ASSERT_TRUE(sim::SurfaceAt(a, _V(0, 0, 200), &lng, &lat));
+  OBJHANDLE b = sim::CreateLandedVessel("B", "HostTestVessel", lng, lat, 0, nullptr);
+  VECTOR3 pa, pb;
+  oapiGetGlobalPos(a, &pa);
+  oapiGetGlobalPos(b, &pb);
+  EXPECT_NEAR(dist(pa, pb), 200, 1e-3);
+  EXPECT_GT(lng, 5 * RAD) << "200 m ahead of a vessel heading east";
+  EXPECT_FALSE(sim::SurfaceAt(nullptr, _V(0, 0, 0), &lng, &lat));
+}

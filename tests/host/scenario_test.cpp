@@ -157,3 +157,23 @@ TEST_F(HostTest, MalformedLinesAreIgnored) {
   EXPECT_TRUE(std::isfinite(lng) && std::isfinite(lat) && std::isfinite(hdg));
   sim::RunFrame();
 }
+
+TEST_F(HostTest, FreeFlightBlockSettlesUnderItsPosition) {
+  const double lng = 0.3, lat = -0.2, r = 6371010.0 + 50;
+  char text[512];
+  std::snprintf(text, sizeof text,
+                "BEGIN_SHIPS\nF:HostTestCargo\n  STATUS Orbiting Earth\n  RPOS %.6f %.6f %.6f\n  AROT 0 0 0\nEND\n"
+                "END_SHIPS\n",
+                r * std::cos(lat) * std::cos(lng), r * std::sin(lat), r * std::cos(lat) * std::sin(lng));
+  const std::string scn = Scratch("free.scn");
+  WriteFile(scn, text);
+  ASSERT_TRUE(sim::LoadScenario(scn, nullptr));
+  double l, b, h;
+  sim::GetSurfacePos(oapiGetVesselByName("F"), &l, &b, &h);
+  EXPECT_NEAR(l, lng, 1e-9);
+  EXPECT_NEAR(b, lat, 1e-9);
+  VESSELSTATUS2 s{};
+  s.version = 2;
+  Iface(oapiGetVesselByName("F"))->GetStatusEx(&s);
+  EXPECT_EQ(s.status, 1);
+}

@@ -1,5 +1,6 @@
 // A small vessel module for the host's contract tests. It logs its
 // callbacks so the tests can check what the host called, and in what order.
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -59,8 +60,24 @@ class TestVessel : public VESSEL3 {
   void clbkPostCreation() override { Log(GetName(), "post"); }
   void clbkPreStep(double simt, double simdt, double mjd) override {
     ++count;
+    if (!doomed.empty()) {
+      OBJHANDLE h = oapiGetVesselByName(doomed.c_str());
+      doomed.clear();
+      oapiDeleteVessel(h);
+    }
     lastSimt = simt;
     if (logSteps) Log(GetName(), "step");
+    if (drive) {
+      // Wander a little: forward by a random step, turning slowly.
+      VESSELSTATUS2 st{};
+      st.version = 2;
+      GetStatusEx(&st);
+      st.surf_lat += 1e-7 * oapiRand() * std::cos(st.surf_hdg);
+      st.surf_lng += 1e-7 * oapiRand() * std::sin(st.surf_hdg);
+      st.surf_hdg += 0.5 * simdt;
+      st.status = 1;
+      DefSetStateEx(&st);
+    }
   }
   int clbkConsumeBufferedKey(DWORD key, bool down, char* kstate) override {
     int held = 0;
@@ -119,6 +136,8 @@ class TestVessel : public VESSEL3 {
   int count = 0;
   double lastSimt = -1;
   bool logSteps = false;
+  bool drive = false;
+  std::string doomed;  // a vessel to delete in the next pre-step
   int lastKey = -1;
   double clickX = -1, clickY = -1;
   int clicks = 0;
@@ -144,3 +163,5 @@ DLLCLBK void HostTestClick(VESSEL* v, double* x, double* y, int* clicks) {
   *clicks = t->clicks;
 }
 DLLCLBK int HostTestRedraws(VESSEL* v, int id) { return static_cast<TestVessel*>(v)->redraws[id & 7]; }
+DLLCLBK void HostTestDrive(VESSEL* v, bool on) { static_cast<TestVessel*>(v)->drive = on; }
+DLLCLBK void HostTestDeleteInStep(VESSEL* v, const char* name) { static_cast<TestVessel*>(v)->doomed = name; }

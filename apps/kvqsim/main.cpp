@@ -1,0 +1,308 @@
+// kvqsim: runs a scenario in the headless host, optionally driven by a Lua
+// script, and writes the saved scenario, a trace, a plot of the tracks and
+// a picture of the status display.
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "apps/kvqsim/display.h"
+#include "apps/kvqsim/lua_api.h"
+#include "apps/kvqsim/lua_vessel.h"
+#include "apps/kvqsim/options.h"
+#include "apps/kvqsim/plot.h"
+#include "apps/kvqsim/png.h"
+#include "apps/kvqsim/recorder.h"
+#include "apps/kvqsim/script.h"
+#include "sim/sim.h"
+
+namespace kvqsim {
+
+namespace {
+
+constexpr int EXIT_DONE = 0, EXIT_LUA = 1, EXIT_INPUT = 2;
+constexpr double DEFAULT_UNTIL = 60.0;       // s, a run without a script
+constexpr double PROGRESS_AFTER = 2.0;       // s of wall time before a progress line shows
+constexpr double PROGRESS_EVERY = 0.25;      // s of wall time between updates
+
+using Clock = std::chrono::steady_clock;
+
+struct RunContext {
+  lua_State* L = nullptr;
+  Recorder* recorder = nullptr;
+};
+
+void OnVessel(OBJHANDLE h, bool created, void* user) {
+  auto* ctx = static_cast<RunContext*>(user);
+  if (created) {
+    ctx->recorder->VesselCreated(h);
+  } else {
+    ctx->recorder->VesselDeleted(h);
+    if (ctx->L) ForgetVessel(ctx->L, h);
+  }
+}
+
+bool FileExists(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  std::fclose(f);
+  return true;
+}
+
+std::string Dirname(const std::string& p) {
+  size_t slash = p.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : p.substr(0, slash);
+}
+
+std::string Basename(const std::string& p) {
+  size_t slash = p.find_last_of('/');
+  return slash == std::string::npos ? p : p.substr(slash + 1);
+}
+
+// `root` beside the bin folder the binary is in.
+std::string DefaultRoot(const char* argv0) {
+  char exe[4096] = {0};
+  ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+  std::string path = n > 0 ? std::string(exe, static_cast<size_t>(n)) : std::string(argv0);
+  return Dirname(Dirname(path)) + "/root";
+}
+
+// A scenario as given, else in ROOT/Scenarios, with or without ".scn".
+std::string FindScenario(const std::string& name, const std::string& root) {
+  const std::string candidates[] = {name, root + "/Scenarios/" + name, root + "/Scenarios/" + name + ".scn"};
+  for (const std::string& c : candidates)
+    if (FileExists(c)) return c;
+  return "";
+}
+
+bool Reached(double simt, double t) { return simt >= t - 1e-9 * (1.0 + std::fabs(t)); }
+
+std::vector<std::pair<double, double>> PlannedPath(lua_State* L) {
+  std::vector<std::pair<double, double>> path;
+  lua_getglobal(L, "plot_path");
+  if (lua_istable(L, -1)) {
+    for (int i = 1;; ++i) {
+      lua_rawgeti(L, -1, i);
+      if (!lua_istable(L, -1)) {
+        lua_pop(L, 1);
+        break;
+      }
+      lua_getfield(L, -1, "e");
+      lua_getfield(L, -2, "n");
+      if (lua_isnumber(L, -2) && lua_isnumber(L, -1)) path.emplace_back(lua_tonumber(L, -2), lua_tonumber(L, -1));
+      lua_pop(L, 3);
+    }
+  }
+  lua_pop(L, 1);
+  return path;
+}
+
+bool WriteText(const std::string& path, const std::string& text) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+// The status display as it was last drawn. Without a cockpit loaded, the
+// focus vessel gets a visual and cockpit position 0 and one more frame runs
+// (after the other outputs are written) so that there is a redraw to show.
+bool WriteDisplay(const std::string& path, std::string* error) {
+  Raster r;
+  std::string why;
+  if (!RenderArea(STATUS_DISPLAY_AREA, &r, &why) || sim::VCTextItems(STATUS_DISPLAY_AREA).empty()) {
+    OBJHANDLE focus = oapiGetFocusObject();
+    if (focus && !sim::HasVisual(focus)) sim::SetVisual(focus, true);
+    if (sim::VCPosition() < 0) sim::VCEnter(0);
+    sim::RunFrame();
+    if (!RenderArea(STATUS_DISPLAY_AREA, &r, &why)) {
+      *error = "--display: " + why;
+      return false;
+    }
+  }
+  if (!WritePng(path, r.width, r.height, r.pixels)) {
+    *error = "cannot write display picture '" + path + "'";
+    return false;
+  }
+  return true;
+}
+
+class Progress {
+ public:
+  explicit Progress(bool enabled) : enabled_(enabled && isatty(STDERR_FILENO)), start_(Clock::now()) {}
+  double Wall() const { return std::chrono::duration<double>(Clock::now() - start_).count(); }
+  void Update(double simt) {
+    if (!enabled_) return;
+    double wall = Wall();
+    if (wall < PROGRESS_AFTER || wall - last_ < PROGRESS_EVERY) return;
+    last_ = wall;
+    std::fprintf(stderr, "\rkvqsim: %.1f s simulated, %.0fx real time   ", simt, simt / wall);
+    std::fflush(stderr);
+    shown_ = true;
+  }
+  void Clear() {
+    if (shown_) std::fprintf(stderr, "\r%60s\r", "");
+    shown_ = false;
+  }
+
+ private:
+  bool enabled_;
+  Clock::time_point start_;
+  double last_ = 0;
+  bool shown_ = false;
+};
+
+int Run(const RunOptions& opt, const char* argv0) {
+  std::string root = opt.root.empty() ? DefaultRoot(argv0) : opt.root;
+  std::string scenario = opt.scenario, scriptPath = opt.script;
+  if (scenario.empty() && scriptPath.empty()) {
+    scenario = root + "/Examples/pushback.scn";
+    scriptPath = root + "/Examples/pushback.lua";
+  }
+  if (!scenario.empty()) {
+    std::string found = FindScenario(scenario, root);
+    if (found.empty()) {
+      std::fprintf(stderr, "kvqsim: cannot read scenario '%s' (also looked in %s/Scenarios)\n", scenario.c_str(),
+                   root.c_str());
+      return EXIT_INPUT;
+    }
+    scenario = found;
+  }
+  if (!scriptPath.empty() && !FileExists(scriptPath)) {
+    std::fprintf(stderr, "kvqsim: cannot read script '%s'\n", scriptPath.c_str());
+    return EXIT_INPUT;
+  }
+
+  sim::Options so;
+  so.root = root;
+  so.dt = opt.dt;
+  so.flightModel = opt.flightModel;
+  if (!opt.soundLog.empty()) so.extra.emplace_back("sound-log", opt.soundLog);
+  if (!opt.sound.empty()) so.extra.emplace_back("sound", opt.sound);
+  std::string error;
+  if (!sim::Start(so, &error)) {
+    std::fprintf(stderr, "kvqsim: %s\n", error.c_str());
+    return EXIT_INPUT;
+  }
+
+  Recorder recorder;
+  RunContext ctx;
+  ctx.recorder = &recorder;
+  ctx.L = CreateLuaState(root);
+  if (!ctx.L) {
+    std::fprintf(stderr, "kvqsim: cannot create the Lua state\n");
+    sim::Shutdown();
+    return EXIT_INPUT;
+  }
+  sim::SetVesselHook(OnVessel, &ctx);
+  sim::SetLuaState(ctx.L);
+  auto finish = [&](int code) {
+    sim::Shutdown();
+    sim::SetVesselHook(nullptr, nullptr);
+    sim::SetLuaState(nullptr);
+    lua_close(ctx.L);
+    return code;
+  };
+
+  if (!scenario.empty() && !sim::LoadScenario(scenario, &error)) {
+    std::fprintf(stderr, "kvqsim: %s\n", error.c_str());
+    return finish(EXIT_INPUT);
+  }
+  if (!opt.trace.empty() && !recorder.OpenTrace(opt.trace, &error)) {
+    std::fprintf(stderr, "kvqsim: %s\n", error.c_str());
+    return finish(EXIT_INPUT);
+  }
+  Script script;
+  bool missing = false;
+  if (!scriptPath.empty() && !script.Load(ctx.L, scriptPath, &error, &missing)) {
+    std::fprintf(stderr, "kvqsim: %s\n", error.c_str());
+    return finish(missing ? EXIT_INPUT : EXIT_LUA);
+  }
+
+  double until = opt.until >= 0 ? opt.until : (scriptPath.empty() ? DEFAULT_UNTIL : -1.0);
+  Progress progress(!opt.quiet);
+  double simt = oapiGetSimTime();
+  bool failed = false;
+  // The script starts before the first frame; afterwards it is resumed
+  // after each frame that ends its wait. A false result ends the run.
+  auto resume = [&]() {
+    Script::Status st = script.Resume(&error);
+    failed = st == Script::FAILED;
+    return st == Script::RUNNING;
+  };
+  bool going = script.Running() ? resume() : true;
+  // The first sample shows the scene as the script set it up.
+  recorder.Sample(simt);
+  while (going) {
+    if (until >= 0 && Reached(simt, until)) break;
+    sim::RunFrame();
+    simt = oapiGetSimTime();
+    recorder.Sample(simt);
+    progress.Update(simt);
+    if (script.Running() && WaitIsOver(CurrentWait(), simt)) going = resume();
+  }
+  progress.Clear();
+  recorder.Finish(simt);
+  double wall = progress.Wall();
+  uint64_t frames = sim::FrameCount();
+
+  int code = EXIT_DONE;
+  if (failed) {
+    std::fprintf(stderr, "kvqsim: %s\n", error.c_str());
+    code = EXIT_LUA;
+  }
+  std::string outError;
+  auto report = [&](bool ok) {
+    if (!ok) {
+      std::fprintf(stderr, "kvqsim: %s\n", outError.c_str());
+      if (code == EXIT_DONE) code = EXIT_INPUT;
+    }
+  };
+  report(recorder.CloseTrace(&outError));
+  if (!failed && !opt.save.empty()) {
+    bool ok = sim::SaveScenario(opt.save, &outError);
+    if (!ok && outError.empty()) outError = "cannot write scenario '" + opt.save + "'";
+    report(ok);
+  }
+  if (!opt.plot.empty()) {
+    PlotInput in;
+    in.title = Basename(!scenario.empty() ? scenario : scriptPath);
+    in.tracks = recorder.Tracks();
+    in.plannedPath = PlannedPath(ctx.L);
+    in.hasOrigin = recorder.HasOrigin();
+    in.originLng = recorder.OriginLng();
+    in.originLat = recorder.OriginLat();
+    bool ok = WriteText(opt.plot, RenderPlotSvg(in));
+    if (!ok) outError = "cannot write plot '" + opt.plot + "'";
+    report(ok);
+  }
+  if (!failed && !opt.display.empty()) report(WriteDisplay(opt.display, &outError));
+
+  if (!opt.quiet)
+    std::fprintf(stderr, "kvqsim: %llu frames, %.3f s simulated in %.3f s wall time (%.0fx real time)\n",
+                 static_cast<unsigned long long>(frames), simt, wall, wall > 0 ? simt / wall : 0.0);
+  return finish(code);
+}
+
+}  // namespace
+
+}  // namespace kvqsim
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  kvqsim::RunOptions opt;
+  std::string error;
+  if (!kvqsim::ParseOptions(args, &opt, &error)) {
+    std::fprintf(stderr, "kvqsim: %s\n%s", error.c_str(), kvqsim::UsageText());
+    return 2;
+  }
+  if (opt.help) {
+    std::fputs(kvqsim::UsageText(), stdout);
+    return 0;
+  }
+  return kvqsim::Run(opt, argv[0]);
+}

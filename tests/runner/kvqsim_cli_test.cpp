@@ -1,0 +1,228 @@
+// kvqsim's command line end to end: exit codes and messages, the default
+// example, trace contents, --until and --dt, and identical outputs from
+// identical runs.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/runner/png_read.h"
+
+namespace {
+
+const std::string KVQSIM = std::string(KVQ_BIN) + "/kvqsim";
+const std::string ROOT = KVQ_ROOT;
+const std::string EXAMPLE = ROOT + "/Examples/pushback.scn";
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream f(path, std::ios::binary);
+  f << text;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::stringstream s(text);
+  for (std::string line; std::getline(s, line);) out.push_back(line);
+  return out;
+}
+
+class Cli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/kvqsim_cli_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir = tmpl;
+  }
+  void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+
+  // Runs kvqsim in the test folder; out and err hold what it printed.
+  int Run(const std::string& args) {
+    std::string cmd = "cd '" + dir + "' && '" + KVQSIM + "' " + args + " >out.txt 2>err.txt";
+    int status = std::system(cmd.c_str());
+    out = ReadFile(dir + "/out.txt");
+    err = ReadFile(dir + "/err.txt");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string Path(const std::string& name) const { return dir + "/" + name; }
+
+  std::string dir, out, err;
+};
+
+TEST_F(Cli, NoArgumentsRunsTheShippedExample) {
+  EXPECT_EQ(Run(""), 0) << err;
+  EXPECT_NE(err.find("frames"), std::string::npos) << "closing summary: " << err;
+  EXPECT_EQ(Run("--quiet"), 0);
+  EXPECT_EQ(err, "");
+}
+
+TEST_F(Cli, BadArgumentsPrintTheUsage) {
+  for (const char* args : {"--until abc", "--frobnicate", "--flight-model 2", "--dt 0", "a.scn b.scn", "--trace"}) {
+    EXPECT_EQ(Run(args), 2) << args;
+    EXPECT_NE(err.find("usage: kvqsim"), std::string::npos) << args;
+  }
+  EXPECT_EQ(Run("--help"), 0);
+  EXPECT_NE(out.find("--plot FILE"), std::string::npos);
+}
+
+TEST_F(Cli, BadInputNamesTheFile) {
+  EXPECT_EQ(Run("missing.scn"), 2);
+  EXPECT_NE(err.find("missing.scn"), std::string::npos) << err;
+
+  WriteFile(Path("unknown.scn"),
+            "BEGIN_SHIPS\nTug:KVQ_R7700\n  STATUS Landed Earth\n  POS 0 0\nEND\nThing:NoSuchClass\n"
+            "  STATUS Landed Earth\n  POS 0 0\nEND\nEND_SHIPS\n");
+  EXPECT_EQ(Run("unknown.scn --quiet"), 2);
+  EXPECT_NE(err.find("unknown.scn"), std::string::npos) << err;
+  EXPECT_NE(err.find("NoSuchClass"), std::string::npos) << err;
+  EXPECT_NE(err.find("6"), std::string::npos) << "the line: " << err;
+
+  WriteFile(Path("header.scn"), "BEGIN_SHIPS\nno colon here\nEND\nEND_SHIPS\n");
+  EXPECT_EQ(Run("header.scn --quiet"), 2);
+  EXPECT_NE(err.find("header.scn"), std::string::npos) << err;
+
+  EXPECT_EQ(Run("--script nothing.lua --quiet"), 2);
+  EXPECT_NE(err.find("nothing.lua"), std::string::npos) << err;
+  EXPECT_EQ(Run("--root /no/such/root --quiet"), 2);
+}
+
+TEST_F(Cli, LuaErrorsExitWithOneAndFileLine) {
+  WriteFile(Path("fail.lua"), "local x = 1\nerror('boom')\n");
+  EXPECT_EQ(Run("--script fail.lua --quiet"), 1);
+  EXPECT_NE(err.find("fail.lua:2: boom"), std::string::npos) << err;
+
+  WriteFile(Path("assert.lua"), "proc.wait_simdt(0.5)\nassert(oapi.get_simtime() < 0, 'time is ' .. 'positive')\n");
+  EXPECT_EQ(Run("--script assert.lua --quiet"), 1);
+  EXPECT_NE(err.find("assert.lua:2: time is positive"), std::string::npos) << err;
+
+  WriteFile(Path("syntax.lua"), "x = 1\nif then\n");
+  EXPECT_EQ(Run("--script syntax.lua --quiet"), 1);
+  EXPECT_NE(err.find("syntax.lua:2:"), std::string::npos) << err;
+}
+
+TEST_F(Cli, TraceRowsEveryTenthOfASecond) {
+  ASSERT_EQ(Run("'" + EXAMPLE + "' --until 1 --trace t.csv --quiet"), 0) << err;
+  std::vector<std::string> rows = Lines(ReadFile(Path("t.csv")));
+  ASSERT_EQ(rows.size(), 1u + 11u * 2u);  // header, 0.0 .. 1.0 s for two vessels
+  EXPECT_EQ(rows[0], "time,name,class,lng,lat,hdg,east,north,parent");
+  EXPECT_EQ(rows[1].rfind("0.000,Tug,KVQ_R7700,-80.675800000,28.522700000,270.0000,0.0000,0.0000,", 0), 0u) << rows[1];
+  EXPECT_EQ(rows[2].rfind("0.000,Jet,Airliner,-80.676020000,28.522700000,90.0000,-21.", 0), 0u) << rows[2];
+  EXPECT_EQ(rows[3].rfind("0.100,Tug,", 0), 0u) << rows[3];
+  EXPECT_EQ(rows[21].rfind("1.000,Tug,", 0), 0u) << rows[21];
+}
+
+TEST_F(Cli, TraceNamesTheParentOfACarriedVessel) {
+  ASSERT_EQ(Run("'" + std::string(KVQ_SOURCE) + "/tests/e2e/runner_coupled.scn' --until 0.2 --trace t.csv --quiet"), 0)
+      << err;
+  std::vector<std::string> rows = Lines(ReadFile(Path("t.csv")));
+  ASSERT_EQ(rows.size(), 1u + 3u * 2u);
+  for (size_t i = 1; i < rows.size(); i += 2) {
+    EXPECT_EQ(rows[i].substr(rows[i].size() - 1), ",") << "the tractor has no parent: " << rows[i];
+    EXPECT_EQ(rows[i + 1].substr(rows[i + 1].size() - 4), ",Tug") << rows[i + 1];
+  }
+}
+
+TEST_F(Cli, UntilEndsAWaitingScriptAndDtSetsTheStep) {
+  WriteFile(Path("wait.lua"), "assert(oapi.get_simstep() == 0.05)\nproc.wait_simtime(1000)\n");
+  ASSERT_EQ(Run("'" + EXAMPLE + "' --script wait.lua --until 2 --dt 0.05 --trace t.csv"), 0) << err;
+  EXPECT_NE(err.find("40 frames"), std::string::npos) << err;
+  std::vector<std::string> rows = Lines(ReadFile(Path("t.csv")));
+  ASSERT_EQ(rows.size(), 1u + 21u * 2u);
+  EXPECT_EQ(rows.back().rfind("2.000,Jet,", 0), 0u) << rows.back();
+
+  // A script that returns ends the run at once.
+  WriteFile(Path("quick.lua"), "proc.wait_simdt(0.5)\n");
+  ASSERT_EQ(Run("--script quick.lua"), 0) << err;
+  EXPECT_NE(err.find(" 30 frames"), std::string::npos) << err;
+}
+
+TEST_F(Cli, TwoRunsWriteIdenticalFiles) {
+  WriteFile(Path("drive.lua"),
+            "local jet = vessel.get_interface('Jet')\n"
+            "plot_path = {{e = 0, n = 0}, {e = -10, n = 5}}\n"
+            "oapi.create_vessel('Van', 'Airliner', {ref = 'Tug', x = 20, z = 0, hdg = 45})\n"
+            "proc.wait_simdt(3)\n"
+            "oapi.delete_vessel('Van')\n"
+            "proc.wait_simdt(1)\n");
+  std::string args = "'" + EXAMPLE + "' --script drive.lua --quiet";
+  ASSERT_EQ(Run(args + " --trace t1.csv --plot p1.svg --save s1.scn"), 0) << err;
+  ASSERT_EQ(Run(args + " --trace t2.csv --plot p2.svg --save s2.scn"), 0) << err;
+  std::string t1 = ReadFile(Path("t1.csv")), p1 = ReadFile(Path("p1.svg")), s1 = ReadFile(Path("s1.scn"));
+  EXPECT_FALSE(t1.empty() || p1.empty() || s1.empty());
+  EXPECT_EQ(t1, ReadFile(Path("t2.csv")));
+  EXPECT_EQ(p1, ReadFile(Path("p2.svg")));
+  EXPECT_EQ(s1, ReadFile(Path("s2.scn")));
+  // The plot shows every vessel, the planned path and a metre scale.
+  for (const char* s : {">Tug (KVQ_R7700)<", ">Jet (Airliner)<", ">Van (Airliner)<", "planned path", " m</text>"})
+    EXPECT_NE(p1.find(s), std::string::npos) << s;
+  // The deleted vessel is traced while it lives, and saved scenarios no longer hold it.
+  EXPECT_NE(t1.find("\n0.000,Van,Airliner,"), std::string::npos) << "created before the first frame";
+  EXPECT_NE(t1.find("\n3.000,Van,"), std::string::npos);
+  EXPECT_EQ(t1.find("\n3.100,Van,"), std::string::npos);
+  EXPECT_EQ(s1.find("Van:"), std::string::npos);
+  EXPECT_NE(s1.find("Jet:Airliner"), std::string::npos);
+}
+
+TEST_F(Cli, ScriptLibrariesLoadFromTheRootsScriptFolder) {
+  std::string root = Path("root");
+  std::system(("mkdir -p '" + root + "/Script' '" + root + "/Config' '" + root + "/Modules'").c_str());
+  WriteFile(root + "/Script/helper.lua", "return { answer = function() return 42 end }\n");
+  WriteFile(Path("use.lua"), "local h = require('helper')\nassert(h.answer() == 42)\n");
+  EXPECT_EQ(Run("--root '" + root + "' --script use.lua --quiet"), 0) << err;
+}
+
+TEST_F(Cli, DisplayPictureShowsTheLastRedraw) {
+  // The probe vessel draws "PROBE" in green at (130, 250), 80 pixels high,
+  // under a white frame from (80, 240) to (420, 240) and down to the bottom.
+  WriteFile(Path("probe.lua"),
+            "oapi.create_vessel('P', 'LuaProbe', {lng = 0, lat = 0, hdg = 0})\n"
+            "assert(oapi.set_focus('P'))\n"
+            "proc.skip()\n");
+  std::string root = std::string(KVQ_BIN) + "/../tests/runner/probe_root";
+  ASSERT_EQ(Run("--root '" + root + "' --script probe.lua --display d.png --quiet"), 0) << err;
+  std::string bytes = ReadFile(Path("d.png"));
+  std::vector<uint8_t> png(bytes.begin(), bytes.end()), raw;
+  int w = 0, h = 0;
+  ASSERT_TRUE(kvqsim::DecodeStored(png, &w, &h, &raw));
+  ASSERT_EQ(w, 485);
+  ASSERT_EQ(h, 337);
+  EXPECT_EQ(kvqsim::PixelAt(raw, w, 250, 240), 0xFFFFFFu);  // the frame's top
+  EXPECT_EQ(kvqsim::PixelAt(raw, w, 80, 300), 0xFFFFFFu);   // its left side
+  EXPECT_EQ(kvqsim::PixelAt(raw, w, 250, 100), kvqsim::PixelAt(raw, w, 5, 5));  // background above
+  int green = 0, minX = w, maxX = 0, minY = h, maxY = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (kvqsim::PixelAt(raw, w, x, y) == 0x00FF00u) {
+        ++green;
+        minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
+      }
+  ASSERT_GT(green, 500);
+  EXPECT_GE(minX, 130);
+  EXPECT_LT(maxX, 420);
+  EXPECT_GT(minY, 250);
+  EXPECT_GT(maxY - minY, 40);  // text of an 80-pixel font
+
+  // The same run twice gives the same picture.
+  ASSERT_EQ(Run("--root '" + root + "' --script probe.lua --display d2.png --quiet"), 0) << err;
+  EXPECT_EQ(ReadFile(Path("d2.png")), bytes);
+}
+
+TEST_F(Cli, DisplayWithoutACockpitIsBadInput) {
+  WriteFile(Path("empty.lua"), "proc.skip()\n");
+  EXPECT_EQ(Run("--script empty.lua --display d.png --quiet"), 2);
+  EXPECT_NE(err.find("--display"), std::string::npos) << err;
+}
+
+}  // namespace
