@@ -5,8 +5,14 @@
 
 #include "host/orbiterapi.h"
 
+// Where the client writes its errors, in the simulator's working folder.
+inline constexpr const char* SOUND_LOG_FILE = "OrbiterSound_Log.txt";
+
 int ConnectToOrbiterSoundDLL(OBJHANDLE vessel);
 int SetMyDefaultWaveDirectory(const char* directory);
+// The path the next load passes to the add-on: the default directory (when
+// one is set) followed by the name; empty for a null name.
+const char* BuildWavePath(const char* waveName);
 int SoundLoadWave(int soundId, int slot, const char* waveName, int soundType);
 int SoundLoadWave3d(int soundId, int slot, const char* waveName, int soundType, VECTOR3* position);
 int SoundSet3dParameters(int soundId, int slot, VECTOR3* position, int mode, float* minDistance,
