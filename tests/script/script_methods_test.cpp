@@ -171,13 +171,17 @@ TEST_F(ScriptMethods, AttachAndDetachCoupleDirectly) {
   EXPECT_EQ(Eval("return tug:attach(-1)"), "1");
   EXPECT_EQ(v->towMode, -1);
   EXPECT_NE(v->GetAttachmentStatus(v->towbarMountBack), nullptr);
+  EXPECT_EQ(Eval("return tug:detach(-1)"), "1");
+  EXPECT_EQ(v->towMode, 0);
+  EXPECT_EQ(v->GetAttachmentStatus(v->towbarMountBack), nullptr);
   EXPECT_EQ(Eval("return tug:attach(1)"), "1");
   EXPECT_EQ(v->towMode, 1);
   EXPECT_NE(v->GetAttachmentStatus(v->towbarMountFront), nullptr);
-  EXPECT_EQ(Eval("return tug:detach(-1)"), "1");
+  EXPECT_EQ(Eval("return tug:attach(2)"), "0");  // nothing in reach
+  EXPECT_EQ(v->towMode, 1);
+  EXPECT_EQ(Eval("return tug:detach(1)"), "1");
   EXPECT_EQ(v->towMode, 0);
   EXPECT_EQ(v->GetAttachmentStatus(v->towbarMountFront), nullptr);
-  EXPECT_EQ(v->GetAttachmentStatus(v->towbarMountBack), nullptr);
 }
 
 TEST_F(ScriptMethods, SecondTractorSharesTheTablesAndKeepsItsOwnState) {
