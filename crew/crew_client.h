@@ -50,6 +50,12 @@ class CrewClient {
   int PollActionArea();
 
   bool IsReady() const { return readyFlags == 3; }
+  // Slot of the first member of that name (letter case ignored), or -1.
+  int FindMember(const char* name) const;
+  // Ready, and a seat left that AddMember would fill.
+  bool HasFreeSeat() const;
+  // Publishes maxCrew - crewCount and the second value 0 on the airlock.
+  void PublishSeats();
 
   // Fields, in this order.
   CrewMember roster[100];

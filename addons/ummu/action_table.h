@@ -1,0 +1,6 @@
+// The add-on's one action-area table, shared by every vessel in the scene.
+#pragma once
+
+#include "crew/action_area_table.h"
+
+ActionAreaTable& SharedActionTable();

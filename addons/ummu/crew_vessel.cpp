@@ -1,0 +1,94 @@
+#include "addons/ummu/crew_vessel.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "addons/ummu/action_table.h"
+#include "crew/crew_text.h"
+#include "host/win.h"
+
+namespace {
+
+constexpr const char* CARRY_ID = "UMMU_CARRY";
+constexpr const char* CREW_ID = "U-Mm";
+constexpr const char* TRANSFER_PREFIX = "UMmuT";
+
+}  // namespace
+
+void UMmuVessel::clbkSetClassCaps(FILEHANDLE cfg) {
+  SetSize(1);
+  SetTouchdownPoints(_V(0, -1, 0.2), _V(-0.2, -1, -0.2), _V(0.2, -1, -0.2));
+  const char* name = GetName();
+  const bool transfer = name != nullptr && std::strncmp(name, TRANSFER_PREFIX, std::strlen(TRANSFER_PREFIX)) == 0;
+  // A transfer vessel is addressed by its name; the vessel that created it
+  // adds its "U-Mm" point itself.
+  if (!transfer) {
+    if (FILE* f = OpenHostFile(HANDOFF_EVA_FILE, "rb")) {
+      unsigned char bytes[HANDOFF_RECORD_SIZE];
+      if (std::fread(bytes, 1, sizeof bytes, f) == sizeof bytes) {
+        record = DecodeHandoffRecord(bytes);
+        fromRecord = true;
+      }
+      std::fclose(f);
+    }
+    if (!fromRecord) {
+      CopyBounded(record.name, sizeof record.name, name);
+      CopyBounded(record.mesh, sizeof record.mesh, "ummu/ummu");
+      record.age = 30;
+      record.pulse = 70;
+      record.weight = 70;
+    }
+    SetEmptyMass(record.weight > 0 ? record.weight : 70);
+  }
+  CreateAttachment(true, _V(0, 0, 0), _V(0, 0, 1), _V(0, 1, 0), CARRY_ID, false);
+  if (!transfer)
+    CreateAttachment(true, _V(record.age, record.pulse, record.weight), _V(0, 0, 0), _V(0, 0, 0), CREW_ID, false);
+}
+
+void UMmuVessel::clbkPostCreation() { Stand(); }
+
+void UMmuVessel::Stand() {
+  VESSELSTATUS2 s{};
+  s.version = 2;
+  GetStatusEx(&s);
+  s.status = 1;
+  DefSetStateEx(&s);
+}
+
+void UMmuVessel::WalkTo(const VESSEL& ref, const VECTOR3& point) {
+  VESSELSTATUS2 s{};
+  s.version = 2;
+  ref.GetStatusEx(&s);
+  VECTOR3 target, refGlobal;
+  ref.Local2Global(point, target);
+  ref.GetGlobalPos(refGlobal);
+  s.rpos = s.rpos + (target - refGlobal);
+  s.rvel = _V(0, 0, 0);
+  s.vrot = _V(0, 0, 0);
+  s.status = 0;
+  DefSetStateEx(&s);
+  Stand();
+}
+
+int UMmuVessel::ActivateArea() {
+  ActionAreaTable& table = SharedActionTable();
+  VECTOR3 own;
+  GetGlobalPos(own);
+  const ActionAreaEntry* best = nullptr;
+  double bestDistance = 0;
+  for (const ActionAreaEntry& e : table.entries) {
+    if (e.inUse != 1 || e.owner == nullptr) continue;
+    VESSEL* owner = oapiGetVesselInterface(e.owner);
+    if (owner == nullptr) continue;
+    VECTOR3 centre;
+    owner->Local2Global(e.position, centre);
+    const double d = dist(own, centre);
+    if (d > e.radius || (best != nullptr && d >= bestDistance)) continue;
+    best = &e;
+    bestDistance = d;
+  }
+  if (best == nullptr) return -1;
+  table.activatedVessel = best->owner;
+  table.activatedId = best->id;
+  return best->id;
+}

@@ -1,0 +1,25 @@
+-- args: ${ROOT}/Examples/pushback.scn --flight-model 1
+-- In realism mode a crew member at the front hitch area couples towbar and
+-- airliner in one go; a second activation releases the airliner.
+local tug = vessel.get_interface("Tug")
+assert(tug, "no tractor")
+proc.skip()
+
+tug:send_bufferedkey(OAPI_KEY.D)
+proc.skip()
+assert(tug:mode() == 0, "in realism mode the hitch key alone does nothing")
+
+tug:send_bufferedkey(OAPI_KEY.E)
+local c = vessel.get_interface("UMmu_Eng-Peter_Holm")
+assert(c, "the engineer is out")
+assert(c:walk_to(tug, 0, 0, 9.0))
+assert(c:activate_area() == 1, "the front area holds him")
+proc.wait_simdt(0.5)
+assert(tug:mode() == 2, "towbar and airliner coupled, mode " .. tostring(tug:mode()))
+
+assert(c:activate_area() == 1)
+proc.wait_simdt(0.5)
+assert(tug:mode() == 1, "the airliner is released, the towbar stays")
+
+assert(c:walk_to(tug, 0, 0, -30))
+assert(c:activate_area() == nil, "no area holds him there")
