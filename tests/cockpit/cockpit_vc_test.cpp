@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "sim/sim.h"
+#include "towing/hitch.h"
 #include "tests/vessel/vessel_fixture.h"
 #include "vessel/kvq_r7700.h"
 
@@ -128,16 +129,16 @@ TEST_F(CockpitVC, OuterDisplayKeysOnlyMoveTheirButtons) {
 }
 
 TEST_F(CockpitVC, DisplayShowsTheVesselOnTheHitchByName) {
-  OBJHANDLE jet = AddAirlinerAhead();
-  ASSERT_NE(jet, nullptr);
-  VESSEL* j = oapiGetVesselInterface(jet);
-  ASSERT_TRUE(v->AttachChild(jet, v->vesselHitchFront, j->GetAttachmentHandle(true, 0)));
+  ASSERT_NE(AddAirlinerAhead(), nullptr);
+  ASSERT_TRUE(CoupleTowbar(*v, true, true));
+  ASSERT_TRUE(CoupleVessel(*v, true, true));
   v->engineRunning = true;
   v->towMode = 2;
   const std::vector<std::string> texts = Display();
   ASSERT_EQ(texts.size(), 4u);
   EXPECT_EQ(texts[1], "Vessel Attached:Jet");
-  v->DetachChild(v->vesselHitchFront);
+  // Released behind the display's back: the line stays, with no name.
+  ASSERT_TRUE(CoupleVessel(*v, true, false));
   EXPECT_EQ(Display()[1], "Vessel Attached:");
 }
 
