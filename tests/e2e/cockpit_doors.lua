@@ -18,8 +18,7 @@ check(vessel.get_count() == count, "nobody leaves by the right door")
 
 -- The left door sends the driver out, on the left of the tractor: facing west,
 -- the left side is the south.
--- Read at once: standing in the airlock box, the crew add-on may take him
--- back in on a later frame.
+-- Read at once, before a later frame can move him.
 check(oapi.vc_click(16, PANEL_MOUSE.LBPRESSED, 0.5, 0.5), "left door")
 check(vessel.get_count() == count + 1, "the driver is out on foot")
 local walker = vessel.get_interface(count)
