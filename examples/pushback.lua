@@ -33,14 +33,11 @@ local function halt()
   tug:set_wheelbrakelevel(0)
 end
 
+-- Selects a gear once the tractor stands (the keys refuse while rolling;
+-- the script method would not wait).
 local function select(gear)
   while tug:speed() ~= 0 do proc.wait_simdt(0.1) end
-  for _ = 1, 3 do
-    tug:send_bufferedkey(OAPI_KEY.S)
-  end
-  for _ = 1, gear + 1 do
-    tug:send_bufferedkey(OAPI_KEY.W)
-  end
+  tug:transmission(gear)
 end
 
 -- The plan, for the airliner's origin in metres east and north of where it
