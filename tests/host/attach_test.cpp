@@ -164,3 +164,20 @@ TEST_F(AttachTest, ChainsAreCarriedThroughAndLoopsRefused) {
   // The tug cannot hang under its own descendant.
   EXPECT_FALSE(th->AttachChild(p.tug, th->GetAttachmentHandle(false, 0), p.t->GetAttachmentHandle(true, 0)));
 }
+
+TEST_F(AttachTest, ChildrenArePlacedOnceAfterTheStepThatMovedTheParent) {
+  Pair p = Make();
+  ASSERT_TRUE(p.t->AttachChild(p.cargo, p.front, p.cargoPoint));
+  auto drive = Hook<void (*)(VESSEL*, bool)>("HostTestDrive");
+  ASSERT_NE(drive, nullptr);
+  drive(p.t, true);
+  VECTOR3 before, after;
+  oapiGetGlobalPos(p.cargo, &before);
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(sim::PreStepVessel(p.tug, 0.1 * i));
+  oapiGetGlobalPos(p.cargo, &after);
+  EXPECT_GT(dist(before, after), 0.0) << "the cargo went with the tractor";
+  ExpectCoupled(p.t, p.front, p.c, p.cargoPoint);
+  sim::RunFrame();
+  ExpectCoupled(p.t, p.front, p.c, p.cargoPoint);
+  EXPECT_FALSE(sim::PreStepVessel(nullptr, 0));
+}

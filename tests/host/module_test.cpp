@@ -1,6 +1,8 @@
 // Vessel classes and modules: loading through the class file, the order of
 // the creation callbacks, deletion, frames and the Lua hand-over.
 #include <cmath>
+#include <cstdio>
+#include <vector>
 
 #include "tests/host/fixture.h"
 
@@ -159,4 +161,26 @@ TEST_F(HostTest, VesselsDeletedDuringAFrameAreFinishedAfterIt) {
   sim::RunFrame();
   EXPECT_EQ(Events(), "B:step;C:step;B:dtor;");
   EXPECT_EQ(oapiGetVesselByIndex(0), c);
+}
+
+TEST_F(HostTest, HandlesAreCheckedInALargeSceneToo) {
+  std::vector<OBJHANDLE> cargo;
+  for (int i = 0; i < 20; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "C%d", i);
+    cargo.push_back(Landed(name, "HostTestCargo", -80.0 + 0.001 * i, 28.5, 0));
+  }
+  ASSERT_TRUE(oapiDeleteVessel(cargo[5]));
+  EXPECT_EQ(oapiGetVesselInterface(cargo[5]), nullptr);
+  EXPECT_EQ(oapiGetSize(cargo[5]), 0.0);
+  EXPECT_EQ(oapiGetVesselInterface(sim::GetPlanet()), nullptr);
+  char name[16] = "x";
+  oapiGetObjectName(cargo[5], name, sizeof name);
+  EXPECT_STREQ(name, "");
+  oapiGetObjectName(cargo[19], name, sizeof name);
+  EXPECT_STREQ(name, "C19");
+  EXPECT_NE(oapiGetVesselInterface(cargo[6]), nullptr);
+  EXPECT_EQ(oapiGetVesselCount(), 19u);
+  sim::RunFrame();
+  EXPECT_EQ(oapiGetVesselByName("C5"), nullptr);
 }
