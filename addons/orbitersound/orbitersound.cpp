@@ -143,7 +143,7 @@ int LoadSlot(int id, int slot, const char* path, int type) {
 // Vessels that are gone lose their id and their plays.
 void ReleaseGoneVessels(double t) {
   SoundBoard& board = Board();
-  for (int id = 0; id < SOUND_ID_COUNT; ++id) {
+  for (int id = 0; id < board.IdLimit(); ++id) {
     const void* h = board.VesselOf(id);
     if (h != nullptr && !IsVessel(const_cast<void*>(h))) board.ReleaseId(id, t);
   }

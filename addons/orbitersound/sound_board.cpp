@@ -10,7 +10,10 @@ int SoundBoard::VesselId(const void* vessel) {
     if (vessels_[id] == vessel) return id;
     if (vessels_[id] == nullptr && free < 0) free = id;
   }
-  if (free >= 0) vessels_[free] = vessel;
+  if (free >= 0) {
+    vessels_[free] = vessel;
+    idLimit_ = std::max(idLimit_, free + 1);
+  }
   return free;
 }
 

@@ -58,6 +58,8 @@ class SoundBoard {
   // Frees an id (its vessel is gone): stops its plays, empties its slots.
   void ReleaseId(int id, double t);
   const void* VesselOf(int id) const { return id >= 0 && id < SOUND_ID_COUNT ? vessels_[id] : nullptr; }
+  // No id at or above this one has ever been given out.
+  int IdLimit() const { return idLimit_; }
 
   // Waves are kept for the whole run and shared by every slot that loads
   // the same file.
@@ -98,6 +100,7 @@ class SoundBoard {
 
   bool keepVoices_;
   const void* vessels_[SOUND_ID_COUNT] = {};
+  int idLimit_ = 0;
   Slot slots_[SOUND_ID_COUNT][SLOT_COUNT];
   std::vector<Wave> waves_;
   std::vector<std::string> waveKeys_;
