@@ -113,6 +113,7 @@ void Dialogue(fuzz::Bytes& in) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const fuzz::ShutdownAtEnd end;
   fuzz::Bytes in(data, size);
   if (in.U8() & 1)
     CallbackAlone(in);

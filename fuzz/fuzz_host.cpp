@@ -42,6 +42,10 @@ void Restart() {
   }
 }
 
+ShutdownAtEnd::~ShutdownAtEnd() {
+  if (sim::IsRunning()) sim::Shutdown();
+}
+
 KVQ_R7700* NewTractor(const char* name) {
   std::string error;
   OBJHANDLE h = sim::CreateLandedVessel(name, "KVQ_R7700", 0.3, 0.5, 0.25, &error);

@@ -16,6 +16,11 @@ const std::string& Root();
 // Starts the host on the private root with no vessels, shutting down the
 // previous one. Aborts when the host does not start.
 void Restart();
+// Shuts the host down when the input is done, so that nothing of the last
+// input is left when the process ends.
+struct ShutdownAtEnd {
+  ~ShutdownAtEnd();
+};
 // A landed tractor; aborts when the host refuses it.
 KVQ_R7700* NewTractor(const char* name = "Tug");
 // Two airliners on the tractor's axis, 23 m ahead and behind, each facing it

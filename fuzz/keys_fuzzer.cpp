@@ -52,6 +52,7 @@ void Check(KVQ_R7700& tug, int people, const char* context) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const fuzz::ShutdownAtEnd end;
   fuzz::Bytes in(data, size);
   fuzz::Restart();
   KVQ_R7700* tug = fuzz::NewTractor();

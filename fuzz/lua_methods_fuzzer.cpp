@@ -116,6 +116,7 @@ void Call(lua_State* L, fuzz::Bytes& in, KVQ_R7700& tug) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const fuzz::ShutdownAtEnd end;
   fuzz::Bytes in(data, size);
   fuzz::Restart();
   KVQ_R7700* tug = fuzz::NewTractor();

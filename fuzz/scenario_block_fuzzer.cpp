@@ -107,6 +107,7 @@ void LineByLine(const std::vector<std::string>& lines) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const fuzz::ShutdownAtEnd end;
   if (size == 0) return 0;
   const std::vector<std::string> lines = Lines(data + 1, size - 1);
   if (data[0] & 1)
