@@ -45,7 +45,6 @@ void CheckMember(const CrewMember& m) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const fuzz::ShutdownAtEnd end;
   std::vector<std::string> lines(1);
   for (size_t i = 0; i < size && lines.size() < 12; ++i) {
     if (data[i] == '\n')
@@ -60,10 +59,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ParseCrewLine(l.c_str(), m)) CheckMember(m);
   }
 
-  // The client of a tractor that has its default crew aboard.
-  fuzz::Restart();
-  KVQ_R7700* tug = fuzz::NewTractor();
+  // The client of a tractor that has its default crew aboard. One host and
+  // tractor serve every input: the client and the mass the tractor had when
+  // it was made are put back before each.
+  static KVQ_R7700* tug = nullptr;
+  static CrewClient fresh;
+  static double freshMass = 0;
+  if (tug == nullptr) {
+    fuzz::Restart();
+    tug = fuzz::NewTractor();
+    fresh = tug->crew;
+    freshMass = tug->GetEmptyMass();
+  }
   CrewClient& crew = tug->crew;
+  crew = fresh;
+  crew.PublishSeats();
+  tug->SetEmptyMass(freshMass);
   const double bareMass = tug->GetEmptyMass() - crew.totalCrewWeight;
   for (const auto& l : lines) {
     // The first line offered replaces the class's default crew.
