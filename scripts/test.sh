@@ -1,9 +1,30 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test.
+# Sets up, builds and runs every test: the 64-bit build, the same under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the 32-bit x86 build.
+# `scripts/test.sh --quick` runs the 64-bit build only. Extra arguments after
+# the options go to ctest.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
-bash "$here/scripts/setup.sh"
-bash "$here/scripts/build.sh"
-cd "$here/build"
+quick=0
+if [ "${1:-}" = "--quick" ]; then quick=1; shift; fi
+
+if [ $quick -eq 1 ]; then bash "$here/scripts/setup.sh"; else bash "$here/scripts/setup.sh" --i386; fi
+
 # Tests share the assembled root (logs, hand-off files), so they run one at a time.
-ctest --output-on-failure "$@"
+run_suite() {
+  local name="$1" dir="$2"; shift 2
+  echo "== $name: build"
+  BUILD_DIR="$dir" bash "$here/scripts/build.sh" "$@"
+  echo "== $name: tests"
+  (cd "$dir" && ctest --output-on-failure "${ctest_args[@]}")
+}
+ctest_args=("$@")
+
+run_suite "64-bit" "$here/build"
+if [ $quick -eq 0 ]; then
+  export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:abort_on_error=1"
+  export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+  run_suite "sanitizers" "$here/build-asan" -DSANITIZE=address,undefined
+  unset ASAN_OPTIONS UBSAN_OPTIONS
+  run_suite "32-bit x86" "$here/build-i386" --toolchain "$here/cmake/i386.cmake"
+fi

@@ -47,11 +47,20 @@ enum EntryPoint {
 };
 
 constexpr const char* ENTRY_POINT_NAMES[ENTRY_POINT_COUNT] = {
-    "LoadVesselWaveOBSound3",     "PlayVesselWaveOBSound3",   "PlayVesselExclusiveWaveOBSound3",
-    "StopVesselWave3",            "IsPlayingVesselWave3",     "IsPlayingRadioVesselWave",
-    "SoundOption3",               "SetFrequency",             "GetVesselSoundID3",
-    "ReplaceStockOBSound3",       "GetVersionOBSound3",       "LoadVesselWave3dOBSound4",
-    "Set3dWaveParametersOBSound4", "IsOrbiterSound3dOBSound4",
+    "LoadVesselWaveOBSound3",
+    "PlayVesselWaveOBSound3",
+    "PlayVesselExclusiveWaveOBSound3",
+    "StopVesselWave3",
+    "IsPlayingVesselWave3",
+    "IsPlayingRadioVesselWave",
+    "SoundOption3",
+    "SetFrequency",
+    "GetVesselSoundID3",
+    "ReplaceStockOBSound3",
+    "GetVersionOBSound3",
+    "LoadVesselWave3dOBSound4",
+    "Set3dWaveParametersOBSound4",
+    "IsOrbiterSound3dOBSound4",
 };
 constexpr int FIRST_3D_ENTRY_POINT = LOAD_WAVE_3D;
 
@@ -202,8 +211,8 @@ int SoundLoadWave3d(int soundId, int slot, const char* waveName, int soundType, 
   return load3d(soundId, slot, client.wavePath, soundType, position, position, 0);
 }
 
-int SoundSet3dParameters(int soundId, int slot, VECTOR3* position, int mode, float* minDistance,
-                         float* maxDistance, void* parameters) {
+int SoundSet3dParameters(int soundId, int slot, VECTOR3* position, int mode, float* minDistance, float* maxDistance,
+                         void* parameters) {
   Set3dParametersFn set = Entry<Set3dParametersFn>(SET_3D_PARAMETERS);
   if (set == nullptr || !InRange(soundId, slot)) return 0;
   return set(soundId, slot, position, mode, minDistance, maxDistance, parameters);

@@ -7,7 +7,7 @@
 
 #include "sound_board.h"
 
-constexpr int RENDER_RATE = 44100;       // Hz
+constexpr int RENDER_RATE = 44100;          // Hz
 constexpr float RENDER_MASTER_GAIN = 0.5f;  // headroom for a few voices at full volume
 
 // Adds into out[0..count) the samples at times t0 + i / rate (the caller

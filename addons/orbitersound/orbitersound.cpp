@@ -162,30 +162,47 @@ void RenderRun(const char* path) {
   for (size_t done = 0; ok && done < total; done += chunk) {
     size_t n = std::min(chunk, total - done);
     std::fill(buffer.begin(), buffer.end(), 0.0f);
-    MixVoices(board.Voices(), board.Waves(), t0 + static_cast<double>(done) / RENDER_RATE, RENDER_RATE,
-              buffer.data(), n);
+    MixVoices(board.Voices(), board.Waves(), t0 + static_cast<double>(done) / RENDER_RATE, RENDER_RATE, buffer.data(),
+              n);
     for (size_t i = 0; i < n; ++i) buffer[i] *= RENDER_MASTER_GAIN;
     ok = WriteWaveData(f, buffer.data(), n);
   }
   if (fclose(f) != 0 || !ok) fprintf(stderr, "OrbiterSound: error writing %s\n", path);
 }
 
-}  // namespace
-
-DLLCLBK void InitModule(HINSTANCE module) {
-  addOn = AddOn{};
-  const char* render = sim::GetOption("sound");
-  if (render != nullptr && render[0] != '\0') addOn.renderPath = render;
-  addOn.board = new SoundBoard(!addOn.renderPath.empty());
-  const char* log = sim::GetOption("sound-log");
-  if (log != nullptr && log[0] != '\0') {
-    addOn.callLog = fopen(log, "w");
-    if (addOn.callLog == nullptr) fprintf(stderr, "OrbiterSound: cannot write %s\n", log);
+// Runs an entry point's work; nothing is thrown back into the caller (only
+// running out of memory could throw here).
+template <typename F>
+int Guarded(F work) noexcept {
+  try {
+    return work();
+  } catch (...) {
+    return 0;
   }
 }
 
+}  // namespace
+
+DLLCLBK void InitModule(HINSTANCE module) {
+  Guarded([] {
+    addOn = AddOn{};
+    const char* render = sim::GetOption("sound");
+    if (render != nullptr && render[0] != '\0') addOn.renderPath = render;
+    addOn.board = new SoundBoard(!addOn.renderPath.empty());
+    const char* log = sim::GetOption("sound-log");
+    if (log != nullptr && log[0] != '\0') {
+      addOn.callLog = fopen(log, "w");
+      if (addOn.callLog == nullptr) fprintf(stderr, "OrbiterSound: cannot write %s\n", log);
+    }
+    return 1;
+  });
+}
+
 DLLCLBK void ExitModule(HINSTANCE module) {
-  if (!addOn.renderPath.empty()) RenderRun(addOn.renderPath.c_str());
+  Guarded([] {
+    if (!addOn.renderPath.empty()) RenderRun(addOn.renderPath.c_str());
+    return 1;
+  });
   if (addOn.callLog != nullptr) fclose(addOn.callLog);
   delete addOn.board;
   addOn = AddOn{};
@@ -204,19 +221,19 @@ DLLCLBK int GetVesselSoundID3(OBJHANDLE vessel) {
 
 DLLCLBK int LoadVesselWaveOBSound3(int id, int slot, char* path, int type) {
   CallLine("LoadVesselWaveOBSound3").Int(id).Int(slot).Text(path).Int(type);
-  return LoadSlot(id, slot, path, type);
+  return Guarded([&] { return LoadSlot(id, slot, path, type); });
 }
 
 DLLCLBK int PlayVesselWaveOBSound3(int id, int slot, int loop, int volume, int frequency) {
   CallLine("PlayVesselWaveOBSound3").Int(id).Int(slot).Int(loop).Int(volume).Int(frequency);
-  return Board().Play(id, slot, loop, volume, frequency, Now());
+  return Guarded([&] { return Board().Play(id, slot, loop, volume, frequency, Now()); });
 }
 
 // Plays like PlayVesselWaveOBSound3; the stand-in has no other sounds to
 // silence.
 DLLCLBK int PlayVesselExclusiveWaveOBSound3(int id, int slot, int loop, int volume, int frequency) {
   CallLine("PlayVesselExclusiveWaveOBSound3").Int(id).Int(slot).Int(loop).Int(volume).Int(frequency);
-  return Board().Play(id, slot, loop, volume, frequency, Now());
+  return Guarded([&] { return Board().Play(id, slot, loop, volume, frequency, Now()); });
 }
 
 #ifndef OBSOUND_WITHOUT_STOP
@@ -245,12 +262,12 @@ DLLCLBK int SoundOption3(int id, int option, int value) {
 
 DLLCLBK int SetFrequency(int id, int slot, int frequency) {
   CallLine("SetFrequency").Int(id).Int(slot).Int(frequency);
-  return Board().SetFrequency(id, slot, frequency, Now());
+  return Guarded([&] { return Board().SetFrequency(id, slot, frequency, Now()); });
 }
 
 DLLCLBK int ReplaceStockOBSound3(int id, char* path, int which) {
   CallLine("ReplaceStockOBSound3").Int(id).Text(path).Int(which);
-  return Board().VesselOf(id) != nullptr && LoadWaveFile(path) >= 0 ? 1 : 0;
+  return Guarded([&] { return Board().VesselOf(id) != nullptr && LoadWaveFile(path) >= 0 ? 1 : 0; });
 }
 
 DLLCLBK int GetVersionOBSound3() {
@@ -260,8 +277,8 @@ DLLCLBK int GetVersionOBSound3() {
 
 #ifndef OBSOUND_WITHOUT_3D
 
-DLLCLBK int LoadVesselWave3dOBSound4(int id, int slot, char* path, int type, VECTOR3* position,
-                                     VECTOR3* position2, int flags) {
+DLLCLBK int LoadVesselWave3dOBSound4(int id, int slot, char* path, int type, VECTOR3* position, VECTOR3* position2,
+                                     int flags) {
   CallLine("LoadVesselWave3dOBSound4")
       .Int(id)
       .Int(slot)
@@ -270,7 +287,7 @@ DLLCLBK int LoadVesselWave3dOBSound4(int id, int slot, char* path, int type, VEC
       .Vector(position)
       .Vector(position2)
       .Int(flags);
-  int result = LoadSlot(id, slot, path, type);
+  int result = Guarded([&] { return LoadSlot(id, slot, path, type); });
   if (result != 0 && position != nullptr) {
     Sound3d values;
     values.position[0] = position->x;

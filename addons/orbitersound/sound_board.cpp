@@ -20,9 +20,7 @@ void SoundBoard::ReleaseId(int id, double t) {
   vessels_[id] = nullptr;
 }
 
-const void* SoundBoard::VesselOf(int id) const {
-  return id >= 0 && id < SOUND_ID_COUNT ? vessels_[id] : nullptr;
-}
+const void* SoundBoard::VesselOf(int id) const { return id >= 0 && id < SOUND_ID_COUNT ? vessels_[id] : nullptr; }
 
 int SoundBoard::FindWave(const std::string& key) const {
   auto it = std::find(waveKeys_.begin(), waveKeys_.end(), key);
@@ -93,7 +91,8 @@ int SoundBoard::Play(int id, int slot, int loop, int volume, int frequency, doub
   Slot* s = Find(id, slot);
   if (s == nullptr || s->wave < 0) return 0;
   double gain = std::clamp(volume, 0, 255) / 255.0;
-  double rate = frequency == 0 ? s->frequency : std::clamp(static_cast<double>(frequency), MIN_FREQUENCY, MAX_FREQUENCY);
+  double rate =
+      frequency == 0 ? s->frequency : std::clamp(static_cast<double>(frequency), MIN_FREQUENCY, MAX_FREQUENCY);
 
   Advance(*s, t);
   if (s->playing && s->loop && loop != 0) {

@@ -19,7 +19,7 @@
 #include "wave.h"
 
 constexpr int SOUND_ID_COUNT = 60;
-constexpr int SLOT_COUNT = 60;  // slots 1..60
+constexpr int SLOT_COUNT = 60;              // slots 1..60
 constexpr double MIN_FREQUENCY = 100.0;     // Hz
 constexpr double MAX_FREQUENCY = 200000.0;  // Hz
 

@@ -12,14 +12,14 @@ struct SynthSound {
   std::vector<float> (*make)();
 };
 
-std::vector<float> MakeEngineHum();      // low.wav, loops seamlessly
-std::vector<float> MakeStarterWhine();   // starter.wav
-std::vector<float> MakeRollingNoise();   // groundspeed.wav, loops
-std::vector<float> MakeClang();          // clang.wav
-std::vector<float> MakeScreech();        // screach.wav
-std::vector<float> MakeTick();           // blinker.wav
+std::vector<float> MakeEngineHum();     // low.wav, loops seamlessly
+std::vector<float> MakeStarterWhine();  // starter.wav
+std::vector<float> MakeRollingNoise();  // groundspeed.wav, loops
+std::vector<float> MakeClang();         // clang.wav
+std::vector<float> MakeScreech();       // screach.wav
+std::vector<float> MakeTick();          // blinker.wav
 
 constexpr SynthSound SYNTH_SOUNDS[] = {
-    {"low.wav", MakeEngineHum},  {"starter.wav", MakeStarterWhine}, {"groundspeed.wav", MakeRollingNoise},
-    {"clang.wav", MakeClang},    {"screach.wav", MakeScreech},      {"blinker.wav", MakeTick},
+    {"low.wav", MakeEngineHum}, {"starter.wav", MakeStarterWhine}, {"groundspeed.wav", MakeRollingNoise},
+    {"clang.wav", MakeClang},   {"screach.wav", MakeScreech},      {"blinker.wav", MakeTick},
 };

@@ -117,7 +117,7 @@ bool WriteWaveData(FILE* f, const float* samples, size_t count) {
   size_t used = 0;
   for (size_t i = 0; i < count; ++i) {
     double s = samples[i];
-    if (!(s > -1.0)) s = -1.0;  // NaN too
+    if (!(s > -1.0)) s = -1.0;          // NaN too
     long v = std::lround(s * 32768.0);  // the reader's scale
     if (v > 32767) v = 32767;
     Put16(buffer + used, static_cast<uint16_t>(static_cast<int16_t>(v)));

@@ -1,5 +1,7 @@
-// A picture of a cockpit area's last redraw: its surface background with
-// the texts and lines of the redraw.
+// A picture of a cockpit area's last redraw: the texts and lines of the
+// redraw on a dark screen. Colours are the host's 0xRRGGBB; lines are drawn
+// with the status display's pen (4 pixels, white), which the host does not
+// record per line.
 #pragma once
 
 #include <string>

@@ -397,13 +397,8 @@ const luaL_Reg PROC_FUNCTIONS[] = {
 
 ScriptWait& CurrentWait() { return g_wait; }
 
-bool WaitIsOver(const ScriptWait& w, double simt, bool frameRan) {
-  switch (w.kind) {
-    case ScriptWait::NONE: return true;
-    case ScriptWait::FRAME: return frameRan;
-    case ScriptWait::TIME: return Reached(simt, w.until);
-  }
-  return true;
+bool WaitIsOver(const ScriptWait& w, double simt) {
+  return w.kind == ScriptWait::TIME ? Reached(simt, w.until) : true;
 }
 
 void RegisterHostApi(lua_State* L) {

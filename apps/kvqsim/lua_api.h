@@ -14,8 +14,8 @@ struct ScriptWait {
   double until = 0.0;  // simulation time, for TIME
 };
 ScriptWait& CurrentWait();
-// True when the script may be resumed: frameRan says a frame has run since
-// it yielded.
-bool WaitIsOver(const ScriptWait& w, double simt, bool frameRan);
+// True when the script may be resumed after a frame. A bare
+// coroutine.yield() waits one frame, as proc.skip() does.
+bool WaitIsOver(const ScriptWait& w, double simt);
 
 }  // namespace kvqsim

@@ -281,9 +281,11 @@ const luaL_Reg VESSEL_METHODS[] = {
 }  // namespace
 
 void RegisterVesselType(lua_State* L) {
+  // The methods live in the metatable itself, whose "__index" is itself:
+  // a vessel's own method table can fall back to "VESSEL.vtable" directly.
   luaL_newmetatable(L, VESSEL_VTABLE);
-  lua_newtable(L);
   luaL_register(L, nullptr, VESSEL_METHODS);
+  lua_pushvalue(L, -1);
   lua_setfield(L, -2, "__index");
   lua_pushcfunction(L, v_tostring);
   lua_setfield(L, -2, "__tostring");

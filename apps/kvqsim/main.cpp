@@ -226,24 +226,24 @@ int Run(const RunOptions& opt, const char* argv0) {
   double until = opt.until >= 0 ? opt.until : (scriptPath.empty() ? DEFAULT_UNTIL : -1.0);
   Progress progress(!opt.quiet);
   double simt = oapiGetSimTime();
+  bool failed = false;
+  // The script starts before the first frame; afterwards it is resumed
+  // after each frame that ends its wait. A false result ends the run.
+  auto resume = [&]() {
+    Script::Status st = script.Resume(&error);
+    failed = st == Script::FAILED;
+    return st == Script::RUNNING;
+  };
+  bool going = script.Running() ? resume() : true;
+  // The first sample shows the scene as the script set it up.
   recorder.Sample(simt);
-  bool frameRan = false, failed = false;
-  for (;;) {
-    if (script.Running() && WaitIsOver(CurrentWait(), simt, frameRan)) {
-      Script::Status st = script.Resume(&error);
-      frameRan = false;
-      if (st == Script::FAILED) {
-        failed = true;
-        break;
-      }
-      if (st == Script::FINISHED) break;
-    }
+  while (going) {
     if (until >= 0 && Reached(simt, until)) break;
     sim::RunFrame();
-    frameRan = true;
     simt = oapiGetSimTime();
     recorder.Sample(simt);
     progress.Update(simt);
+    if (script.Running() && WaitIsOver(CurrentWait(), simt)) going = resume();
   }
   progress.Clear();
   recorder.Finish(simt);

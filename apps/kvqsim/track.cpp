@@ -59,9 +59,12 @@ const char* TraceHeader() { return "time,name,class,lng,lat,hdg,east,north,paren
 
 std::string TraceRow(const Track& track, size_t i) {
   const TrackPoint& p = track.points[i];
+  // A heading a hair below 360 degrees prints as 0, not as 360.0000.
+  double hdg = p.hdg * DEG;
+  if (hdg >= 360.0 - 5e-5) hdg = 0.0;
   char numbers[192];
   std::snprintf(numbers, sizeof numbers, "%.9f,%.9f,%.4f,%.4f,%.4f", NoNegativeZero(p.lng * DEG, 5e-10),
-                NoNegativeZero(p.lat * DEG, 5e-10), NoNegativeZero(p.hdg * DEG, 5e-5), NoNegativeZero(p.east, 5e-5),
+                NoNegativeZero(p.lat * DEG, 5e-10), NoNegativeZero(hdg, 5e-5), NoNegativeZero(p.east, 5e-5),
                 NoNegativeZero(p.north, 5e-5));
   char time[32];
   std::snprintf(time, sizeof time, "%.3f", p.t);

@@ -48,7 +48,8 @@ assert(vessel.get_interface(3) == nil and vessel.get_interface(-1) == nil and ve
 
 -- Generic vessels carry the host's metatable.
 assert(getmetatable(a) == debug.getregistry()["VESSEL.vtable"])
-assert(type(debug.getregistry()["VESSEL.vtable"].__index.get_name) == "function")
+local vtable = debug.getregistry()["VESSEL.vtable"]
+assert(type(vtable.get_name) == "function" and vtable.__index == vtable)
 
 -- Attachments of the sample airliner: one to-parent point, no children.
 assert(a:get_attachmentcount(true) == 1 and a:get_attachmentcount(false) == 0)

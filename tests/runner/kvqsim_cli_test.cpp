@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/runner/png_read.h"
+
 namespace {
 
 const std::string KVQSIM = std::string(KVQ_BIN) + "/kvqsim";
@@ -121,6 +123,17 @@ TEST_F(Cli, TraceRowsEveryTenthOfASecond) {
   EXPECT_EQ(rows[21].rfind("1.000,Tug,", 0), 0u) << rows[21];
 }
 
+TEST_F(Cli, TraceNamesTheParentOfACarriedVessel) {
+  ASSERT_EQ(Run("'" + std::string(KVQ_SOURCE) + "/tests/e2e/runner_coupled.scn' --until 0.2 --trace t.csv --quiet"), 0)
+      << err;
+  std::vector<std::string> rows = Lines(ReadFile(Path("t.csv")));
+  ASSERT_EQ(rows.size(), 1u + 3u * 2u);
+  for (size_t i = 1; i < rows.size(); i += 2) {
+    EXPECT_EQ(rows[i].substr(rows[i].size() - 1), ",") << "the tractor has no parent: " << rows[i];
+    EXPECT_EQ(rows[i + 1].substr(rows[i + 1].size() - 4), ",Tug") << rows[i + 1];
+  }
+}
+
 TEST_F(Cli, UntilEndsAWaitingScriptAndDtSetsTheStep) {
   WriteFile(Path("wait.lua"), "assert(oapi.get_simstep() == 0.05)\nproc.wait_simtime(1000)\n");
   ASSERT_EQ(Run("'" + EXAMPLE + "' --script wait.lua --until 2 --dt 0.05 --trace t.csv"), 0) << err;
@@ -155,6 +168,7 @@ TEST_F(Cli, TwoRunsWriteIdenticalFiles) {
   for (const char* s : {">Tug (KVQ_R7700)<", ">Jet (Airliner)<", ">Van (Airliner)<", "planned path", " m</text>"})
     EXPECT_NE(p1.find(s), std::string::npos) << s;
   // The deleted vessel is traced while it lives, and saved scenarios no longer hold it.
+  EXPECT_NE(t1.find("\n0.000,Van,Airliner,"), std::string::npos) << "created before the first frame";
   EXPECT_NE(t1.find("\n3.000,Van,"), std::string::npos);
   EXPECT_EQ(t1.find("\n3.100,Van,"), std::string::npos);
   EXPECT_EQ(s1.find("Van:"), std::string::npos);
@@ -169,21 +183,46 @@ TEST_F(Cli, ScriptLibrariesLoadFromTheRootsScriptFolder) {
   EXPECT_EQ(Run("--root '" + root + "' --script use.lua --quiet"), 0) << err;
 }
 
-TEST_F(Cli, DisplayPictureHasTheAreasSize) {
-  int rc = Run("'" + EXAMPLE + "' --until 0.5 --display d.png --quiet");
-  if (rc == 2 && err.find("not registered") != std::string::npos) GTEST_SKIP() << "the vessel has no cockpit yet";
-  ASSERT_EQ(rc, 0) << err;
-  std::string png = ReadFile(Path("d.png"));
-  ASSERT_GT(png.size(), 33u);
-  EXPECT_EQ(png.substr(1, 3), "PNG");
-  auto u32 = [&](size_t at) {
-    return (static_cast<unsigned>(static_cast<unsigned char>(png[at])) << 24) |
-           (static_cast<unsigned>(static_cast<unsigned char>(png[at + 1])) << 16) |
-           (static_cast<unsigned>(static_cast<unsigned char>(png[at + 2])) << 8) |
-           static_cast<unsigned>(static_cast<unsigned char>(png[at + 3]));
-  };
-  EXPECT_EQ(u32(16), 485u);
-  EXPECT_EQ(u32(20), 337u);
+TEST_F(Cli, DisplayPictureShowsTheLastRedraw) {
+  // The probe vessel draws "PROBE" in green at (130, 250), 80 pixels high,
+  // under a white frame from (80, 240) to (420, 240) and down to the bottom.
+  WriteFile(Path("probe.lua"),
+            "oapi.create_vessel('P', 'LuaProbe', {lng = 0, lat = 0, hdg = 0})\n"
+            "assert(oapi.set_focus('P'))\n"
+            "proc.skip()\n");
+  std::string root = std::string(KVQ_BIN) + "/../tests/runner/probe_root";
+  ASSERT_EQ(Run("--root '" + root + "' --script probe.lua --display d.png --quiet"), 0) << err;
+  std::string bytes = ReadFile(Path("d.png"));
+  std::vector<uint8_t> png(bytes.begin(), bytes.end()), raw;
+  int w = 0, h = 0;
+  ASSERT_TRUE(kvqsim::DecodeStored(png, &w, &h, &raw));
+  ASSERT_EQ(w, 485);
+  ASSERT_EQ(h, 337);
+  EXPECT_EQ(kvqsim::PixelAt(raw, w, 250, 240), 0xFFFFFFu);  // the frame's top
+  EXPECT_EQ(kvqsim::PixelAt(raw, w, 80, 300), 0xFFFFFFu);   // its left side
+  EXPECT_EQ(kvqsim::PixelAt(raw, w, 250, 100), kvqsim::PixelAt(raw, w, 5, 5));  // background above
+  int green = 0, minX = w, maxX = 0, minY = h, maxY = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (kvqsim::PixelAt(raw, w, x, y) == 0x00FF00u) {
+        ++green;
+        minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
+      }
+  ASSERT_GT(green, 500);
+  EXPECT_GE(minX, 130);
+  EXPECT_LT(maxX, 420);
+  EXPECT_GT(minY, 250);
+  EXPECT_GT(maxY - minY, 40);  // text of an 80-pixel font
+
+  // The same run twice gives the same picture.
+  ASSERT_EQ(Run("--root '" + root + "' --script probe.lua --display d2.png --quiet"), 0) << err;
+  EXPECT_EQ(ReadFile(Path("d2.png")), bytes);
+}
+
+TEST_F(Cli, DisplayWithoutACockpitIsBadInput) {
+  WriteFile(Path("empty.lua"), "proc.skip()\n");
+  EXPECT_EQ(Run("--script empty.lua --display d.png --quiet"), 2);
+  EXPECT_NE(err.find("--display"), std::string::npos) << err;
 }
 
 }  // namespace

@@ -37,7 +37,9 @@ std::vector<uint8_t> WaveBytes(uint16_t format, uint16_t channels, uint32_t rate
   auto put = [&](uint32_t v, int n) {
     for (int i = 0; i < n; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
   };
-  auto tag = [&](const char* t) { b.insert(b.end(), t, t + 4); };
+  auto tag = [&](const char* t) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(t[i]));
+  };
   tag("RIFF");
   put(36 + static_cast<uint32_t>(data.size()) + 12, 4);
   tag("WAVE");
@@ -165,7 +167,7 @@ TEST_F(BoardTest, BadNumbersAndEmptySlotsAreRefused) {
   EXPECT_EQ(board.Play(id, 0, 0, 255, 0, 0.0), 0);
   EXPECT_EQ(board.Play(id, 61, 0, 255, 0, 0.0), 0);
   EXPECT_EQ(board.Play(-1, 8, 0, 255, 0, 0.0), 0);
-  EXPECT_EQ(board.Play(5, 8, 0, 255, 0, 0.0), 0);  // an id no vessel has
+  EXPECT_EQ(board.Play(5, 8, 0, 255, 0, 0.0), 0);   // an id no vessel has
   EXPECT_EQ(board.Play(id, 9, 0, 255, 0, 0.0), 0);  // nothing loaded
   EXPECT_EQ(board.Load(id, 61, clang, 2, 0.0), 0);
   EXPECT_EQ(board.Load(id, 60, clang, 2, 0.0), 1);

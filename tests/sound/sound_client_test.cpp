@@ -1,7 +1,8 @@
 // The vessel module's sound client against the stand-in add-on, called
 // directly. Each test runs in a process of its own (a fresh module load) on a
 // private root; the add-on's call log shows what reached it.
-#include <gmock/gmock.h>
+#include "sound/sound_client.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -15,13 +16,11 @@
 
 #include "host/orbiterapi.h"
 #include "sim/sim.h"
-#include "sound/sound_client.h"
 #include "sound_test_root.h"
 #include "wave.h"
 
 using namespace soundtest;
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
+using Lines = std::vector<std::string>;
 
 namespace {
 
@@ -68,9 +67,9 @@ class SoundClientTest : public ::testing::Test {
 TEST_F(SoundClientTest, NullHandleWritesOneErr01EntryUnderTheLogHead) {
   Start(AddOn::Present);
   EXPECT_EQ(ConnectToOrbiterSoundDLL(nullptr), -1);
-  EXPECT_THAT(ReadLines(SoundLogPath(root)),
-              ElementsAre("Orbiter Sound Log Started", std::string(29, '*'), "", std::string(38, '-'), ERR01_NULL, ""));
-  EXPECT_THAT(Calls(root), IsEmpty());
+  EXPECT_EQ(ReadLines(SoundLogPath(root)),
+            (Lines{"Orbiter Sound Log Started", std::string(29, '*'), "", std::string(38, '-'), ERR01_NULL, ""}));
+  EXPECT_TRUE(Calls(root).empty());
 }
 
 TEST_F(SoundClientTest, ConnectGivesEachVesselItsOwnIdAndLogsNothing) {
@@ -81,7 +80,7 @@ TEST_F(SoundClientTest, ConnectGivesEachVesselItsOwnIdAndLogsNothing) {
   EXPECT_EQ(ConnectToOrbiterSoundDLL(vessel), 0);
   EXPECT_EQ(ConnectToOrbiterSoundDLL(second), 1);
   EXPECT_EQ(ConnectToOrbiterSoundDLL(vessel), 0);
-  EXPECT_THAT(Calls(root), ElementsAre("GetVesselSoundID3 Jet", "GetVesselSoundID3 Jet2", "GetVesselSoundID3 Jet"));
+  EXPECT_EQ(Calls(root), (Lines{"GetVesselSoundID3 Jet", "GetVesselSoundID3 Jet2", "GetVesselSoundID3 Jet"}));
   EXPECT_FALSE(std::filesystem::exists(SoundLogPath(root)));
 }
 
@@ -100,14 +99,14 @@ TEST_F(SoundClientTest, WithoutTheAddOnConnectFailsOnceAndEveryCallRefuses) {
     EXPECT_EQ(SoundStop(id, 6), 0);
     EXPECT_EQ(SoundIsPlaying(id, 6), 0);
   }
-  EXPECT_THAT(LogMessages(root), ElementsAre(ERR01_MISSING));
+  EXPECT_EQ(LogMessages(root), (Lines{ERR01_MISSING}));
 }
 
 TEST_F(SoundClientTest, AnExistingLogIsAppendedToWithoutANewHead) {
   Start(AddOn::Present);
   std::ofstream(SoundLogPath(root)) << "earlier run\n";
   ConnectToOrbiterSoundDLL(nullptr);
-  EXPECT_THAT(ReadLines(SoundLogPath(root)), ElementsAre("earlier run", std::string(38, '-'), ERR01_NULL, ""));
+  EXPECT_EQ(ReadLines(SoundLogPath(root)), (Lines{"earlier run", std::string(38, '-'), ERR01_NULL, ""}));
 }
 
 TEST_F(SoundClientTest, TheLogTakesAtMost101EntriesPerModuleLoad) {
@@ -123,9 +122,8 @@ TEST_F(SoundClientTest, WriteSoundLogSkipsNullTexts) {
   Start(AddOn::Present);
   WriteSoundLog("only a message", nullptr);
   WriteSoundLog(nullptr, nullptr);
-  EXPECT_THAT(ReadLines(SoundLogPath(root)),
-              ElementsAre("Orbiter Sound Log Started", std::string(29, '*'), "", std::string(38, '-'),
-                          "only a message", std::string(38, '-')));
+  EXPECT_EQ(ReadLines(SoundLogPath(root)), (Lines{"Orbiter Sound Log Started", std::string(29, '*'), "",
+                                                  std::string(38, '-'), "only a message", std::string(38, '-')}));
 }
 
 TEST_F(SoundClientTest, TheWaveDirectoryGetsExactlyOneTrailingBackslash) {
@@ -156,7 +154,7 @@ TEST_F(SoundClientTest, ARefusedDirectoryIsLoggedAndLeavesTheOneInForce) {
   EXPECT_EQ(SetMyDefaultWaveDirectory("Sound\\_CustomVessels"), 0);  // shorter than the prefix
   EXPECT_EQ(SetMyDefaultWaveDirectory(nullptr), 0);
   EXPECT_STREQ(BuildWavePath("low.wav"), "Sound\\_CustomVesselsSounds\\KVQ_R7700\\low.wav");
-  EXPECT_THAT(LogMessages(root), ElementsAre(BAD_PREFIX, BAD_PREFIX, "SetMyDefaultWaveDirectory - No string"));
+  EXPECT_EQ(LogMessages(root), (Lines{BAD_PREFIX, BAD_PREFIX, "SetMyDefaultWaveDirectory - No string"}));
   // A new connection clears the directory.
   EXPECT_EQ(ConnectToOrbiterSoundDLL(vessel), id);
   EXPECT_STREQ(BuildWavePath("low.wav"), "low.wav");
@@ -182,9 +180,9 @@ TEST_F(SoundClientTest, NumbersOutOfRangeNeverReachTheAddOn) {
   EXPECT_EQ(CallCount(), calls);
   EXPECT_EQ(SoundPlay(id, 1, 0, 255, 0), 1);
   EXPECT_EQ(SoundPlay(id, 60, 0, 200, 30000), 1);
-  EXPECT_THAT(Calls(root), ElementsAre("LoadVesselWaveOBSound3 0 1 Sound\\_CustomVesselsSounds\\KVQ_R7700\\clang.wav 2",
-                                       "LoadVesselWaveOBSound3 0 60 Sound\\_CustomVesselsSounds\\KVQ_R7700\\blinker.wav 1",
-                                       "PlayVesselWaveOBSound3 0 1 0 255 0", "PlayVesselWaveOBSound3 0 60 0 200 30000"));
+  EXPECT_EQ(Calls(root), (Lines{"LoadVesselWaveOBSound3 0 1 Sound\\_CustomVesselsSounds\\KVQ_R7700\\clang.wav 2",
+                                "LoadVesselWaveOBSound3 0 60 Sound\\_CustomVesselsSounds\\KVQ_R7700\\blinker.wav 1",
+                                "PlayVesselWaveOBSound3 0 1 0 255 0", "PlayVesselWaveOBSound3 0 60 0 200 30000"}));
 }
 
 TEST_F(SoundClientTest, The3dLoaderPassesThePositionTwiceAndChecksTheType) {
@@ -195,21 +193,21 @@ TEST_F(SoundClientTest, The3dLoaderPassesThePositionTwiceAndChecksTheType) {
   EXPECT_EQ(SoundLoadWave3d(id, 2, "low.wav", 0, &position), 0);
   EXPECT_EQ(SoundLoadWave3d(id, 2, "low.wav", 2, nullptr), 0);
   EXPECT_EQ(SoundLoadWave3d(id, 2, nullptr, 2, &position), 0);
-  EXPECT_THAT(Calls(root), IsEmpty());
+  EXPECT_TRUE(Calls(root).empty());
   EXPECT_EQ(SoundLoadWave3d(id, 2, "low.wav", 7, &position), 1);
   float minDistance = 10, maxDistance = 400;
   Sound3dParameters parameters = {90, 360, 0, 0, -1, 240};
   EXPECT_EQ(SoundSet3dParameters(id, 2, &position, 0, &minDistance, &maxDistance, &parameters), 1);
-  EXPECT_THAT(Calls(root),
-              ElementsAre("LoadVesselWave3dOBSound4 0 2 Sound\\_CustomVesselsSounds\\KVQ_R7700\\low.wav 7 0 1 -1 0 1 -1 0",
-                          "Set3dWaveParametersOBSound4 0 2 0 1 -1 0 10 400 90 360 0 0 -1 240"));
+  EXPECT_EQ(Calls(root),
+            (Lines{"LoadVesselWave3dOBSound4 0 2 Sound\\_CustomVesselsSounds\\KVQ_R7700\\low.wav 7 0 1 -1 0 1 -1 0",
+                   "Set3dWaveParametersOBSound4 0 2 0 1 -1 0 10 400 90 360 0 0 -1 240"}));
 }
 
 TEST_F(SoundClientTest, WithoutThe3dFunctionsLoadsFallBackToPlainOnes) {
   Start(AddOn::Without3d);
   int id = ConnectToOrbiterSoundDLL(vessel);
   EXPECT_EQ(id, 0);
-  EXPECT_THAT(LogMessages(root), ElementsAre(ERR04));
+  EXPECT_EQ(LogMessages(root), (Lines{ERR04}));
   SetMyDefaultWaveDirectory(DIRECTORY);
   VECTOR3 position = {0, 1, -1};
   float minDistance = 10, maxDistance = 400;
@@ -219,26 +217,26 @@ TEST_F(SoundClientTest, WithoutThe3dFunctionsLoadsFallBackToPlainOnes) {
   // The fallback leaves the checks to the add-on.
   EXPECT_EQ(SoundLoadWave3d(-1, 99, "low.wav", 8, nullptr), 0);
   EXPECT_EQ(SoundPlay(id, 2, 1, 255, 0), 1);
-  EXPECT_THAT(Calls(root), ElementsAre("GetVesselSoundID3 Jet",
-                                       "LoadVesselWaveOBSound3 0 2 Sound\\_CustomVesselsSounds\\KVQ_R7700\\low.wav 2",
-                                       "LoadVesselWaveOBSound3 -1 99 Sound\\_CustomVesselsSounds\\KVQ_R7700\\low.wav 8",
-                                       "PlayVesselWaveOBSound3 0 2 1 255 0"));
+  EXPECT_EQ(Calls(root), (Lines{"GetVesselSoundID3 Jet",
+                                "LoadVesselWaveOBSound3 0 2 Sound\\_CustomVesselsSounds\\KVQ_R7700\\low.wav 2",
+                                "LoadVesselWaveOBSound3 -1 99 Sound\\_CustomVesselsSounds\\KVQ_R7700\\low.wav 8",
+                                "PlayVesselWaveOBSound3 0 2 1 255 0"}));
 }
 
 TEST_F(SoundClientTest, AnAddOnWithoutTheStopRoutineIsTooOld) {
   Start(AddOn::WithoutStop);
   EXPECT_EQ(ConnectToOrbiterSoundDLL(vessel), -1);
-  EXPECT_THAT(LogMessages(root),
-              ElementsAre("ERR02= ConnectToOrbiterSoundDLL (4.0 SDK): Unable to find routines. Missing or outdated "
-                          "OrbiterSound (<3.0?)"));
+  EXPECT_EQ(LogMessages(root),
+            (Lines{"ERR02= ConnectToOrbiterSoundDLL (4.0 SDK): Unable to find routines. Missing or outdated "
+                   "OrbiterSound (<3.0?)"}));
   EXPECT_EQ(SoundPlay(-1, 6, 1, 255, 0), 0);
-  EXPECT_THAT(Calls(root), IsEmpty());
+  EXPECT_TRUE(Calls(root).empty());
 }
 
 TEST_F(SoundClientTest, AnAddOnWithoutGetVesselSoundID3GivesNoId) {
   Start(AddOn::WithoutSoundId);
   EXPECT_EQ(ConnectToOrbiterSoundDLL(vessel), -1);
-  EXPECT_THAT(LogMessages(root), ElementsAre("ERR03= unable to connect to GetMyID, Older OrbiterSound.dll ?"));
+  EXPECT_EQ(LogMessages(root), (Lines{"ERR03= unable to connect to GetMyID, Older OrbiterSound.dll ?"}));
 }
 
 TEST_F(SoundClientTest, AMissingWaveFileFailsTheLoadAndLeavesTheSlotSilent) {
@@ -292,7 +290,8 @@ TEST_F(SoundClientTest, ALoopedPlayLastsUntilItIsStopped) {
 }
 
 TEST_F(SoundClientTest, TheRunIsRenderedIntoOneWave) {
-  std::filesystem::path render = std::filesystem::temp_directory_path() / ("kvq_render_" + std::to_string(getpid()) + ".wav");
+  std::filesystem::path render =
+      std::filesystem::temp_directory_path() / ("kvq_render_" + std::to_string(getpid()) + ".wav");
   Start(AddOn::Present, render.string());
   int id = Connect();
   ASSERT_EQ(SoundLoadWave(id, 8, "clang.wav", 2), 1);

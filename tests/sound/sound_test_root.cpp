@@ -18,8 +18,7 @@ TestRoot MakeRoot(AddOn addOn) {
   root.dir = made != nullptr ? made : "/tmp";
   fs::copy(KVQ_ROOT, root.dir, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   fs::remove(root.dir / "OrbiterSound_Log.txt");
-  std::ofstream plugins(root.dir / "Config" / "Plugins.cfg", std::ios::trunc);
-  if (addOn != AddOn::Missing) plugins << "Plugin = OrbiterSound\n";
+  ListAddOn(root, addOn != AddOn::Missing);
   if (addOn == AddOn::Missing) fs::remove(root.dir / "Modules" / "Plugin" / "OrbiterSound.dll");
   const char* variant = addOn == AddOn::Without3d        ? "WITHOUT_3D"
                         : addOn == AddOn::WithoutSoundId ? "WITHOUT_SOUND_ID"
@@ -31,6 +30,11 @@ TestRoot MakeRoot(AddOn addOn) {
   }
   root.callLog = root.dir / "calls.log";
   return root;
+}
+
+void ListAddOn(const TestRoot& root, bool listed) {
+  std::ofstream plugins(root.dir / "Config" / "Plugins.cfg", std::ios::trunc);
+  if (listed) plugins << "Plugin = OrbiterSound\n";
 }
 
 void StartHost(const TestRoot& root, const std::string& render) {

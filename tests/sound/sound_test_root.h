@@ -21,6 +21,9 @@ struct TestRoot {
 // Copies the built root into a fresh temporary folder; Plugins.cfg lists the
 // add-on unless it is missing.
 TestRoot MakeRoot(AddOn addOn);
+// Lists the add-on in Plugins.cfg, or not. A process maps a module once per
+// path, so runs with and without the add-on share one root this way.
+void ListAddOn(const TestRoot& root, bool listed);
 // Starts the host on the root with the add-on's call log, and optionally a
 // render of the run.
 void StartHost(const TestRoot& root, const std::string& render = "");

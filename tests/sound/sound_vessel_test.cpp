@@ -1,21 +1,27 @@
 // The tractor's sounds through the host: the module is loaded by the host
 // for each KVQ_R7700 vessel, connects in post-creation and loads its slots.
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "host/orbiterapi.h"
 #include "sim/sim.h"
 #include "sound_test_root.h"
 
 using namespace soundtest;
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
+using Lines = std::vector<std::string>;
 
 namespace {
 
+constexpr const char* ROOT_VARIABLE = "KVQ_SOUND_TEST_ROOT";
 const std::string ERR01_MISSING =
     "ERR01= Vessel->ConnectToOrbiterSoundDLL: Unable to connect to OrbiterSound - not installed or activated";
 
@@ -71,20 +77,94 @@ TEST_F(VesselSoundTest, WithoutTheAddOnEachVesselLogsOneErr01AndRunsOn) {
   Tractor("Tug2");
   Tractor("Tug3");
   for (int i = 0; i < 120; ++i) sim::RunFrame();
-  EXPECT_THAT(LogMessages(root), ElementsAre(ERR01_MISSING, ERR01_MISSING, ERR01_MISSING));
-  EXPECT_THAT(Calls(root), IsEmpty());
+  EXPECT_EQ(LogMessages(root), (Lines{ERR01_MISSING, ERR01_MISSING, ERR01_MISSING}));
+  EXPECT_TRUE(Calls(root).empty());
 }
 
+// The host keeps a library mapped for the rest of the process once it has
+// loaded it, so the module is loaded again by running the next session in a
+// process of its own: this test binary, running only the test below.
 TEST_F(VesselSoundTest, TheLogLimitHoldsUntilTheModuleIsLoadedAgain) {
   root = MakeRoot(AddOn::Missing);
   StartHost(root);
   for (int i = 0; i < 103; ++i) Tractor("Tug" + std::to_string(i));
   EXPECT_EQ(LogMessages(root).size(), 101u);
-  sim::Shutdown();  // unloads the module
-
+  sim::Shutdown();
   StartHost(root);
-  Tractor("Again");
+  Tractor("SameLoad");
+  EXPECT_EQ(LogMessages(root).size(), 101u);
+  sim::Shutdown();
+
+  std::string filter = "--gtest_filter=VesselSoundTest.DISABLED_OneTractorInTheRootGiven";
+  char* argv[] = {const_cast<char*>("sound_vessel_test"), filter.data(),
+                  const_cast<char*>("--gtest_also_run_disabled_tests"), nullptr};
+  setenv(ROOT_VARIABLE, root.dir.c_str(), 1);
+  pid_t child;
+  ASSERT_EQ(posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, argv, environ), 0);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  unsetenv(ROOT_VARIABLE);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_EQ(LogMessages(root).size(), 102u);
+}
+
+// Run only by the test above, in a new process.
+TEST_F(VesselSoundTest, DISABLED_OneTractorInTheRootGiven) {
+  const char* dir = getenv(ROOT_VARIABLE);
+  if (dir == nullptr) GTEST_SKIP();
+  TestRoot given;
+  given.dir = dir;
+  given.callLog = given.dir / "calls.log";
+  StartHost(given);
+  Tractor("Again");
+}
+
+// Starts the engine, couples at the front and pushes back, recording where
+// the tractor goes; returns the scenario saved at the end.
+std::string DriveAPushback(const TestRoot& root, std::vector<double>* track) {
+  std::string error;
+  EXPECT_TRUE(sim::LoadScenario((root.dir / "Examples" / "pushback.scn").string(), &error)) << error;
+  OBJHANDLE tug = oapiGetVesselByName("Tug");
+  EXPECT_NE(tug, nullptr);
+  if (tug == nullptr) return "";
+  VESSEL* v = oapiGetVesselInterface(tug);
+  char kstate[256] = {};
+  kstate[OAPI_KEY_LCONTROL] = static_cast<char>(0x80);
+  kstate[OAPI_KEY_E] = static_cast<char>(0x80);
+  v->SendBufferedKey(OAPI_KEY_E, true, kstate);
+  char none[256] = {};
+  v->SendBufferedKey(OAPI_KEY_D, true, none);
+  v->SendBufferedKey(OAPI_KEY_S, true, none);  // reverse
+  for (int frame = 0; frame < 600; ++frame) {
+    v->SetThrusterGroupLevel(THGROUP_MAIN, frame < 400 ? 0.6 : 0.0);
+    v->SetThrusterGroupLevel(THGROUP_RETRO, frame < 400 ? 0.0 : 1.0);
+    sim::RunFrame();
+    double lng, lat, hdg;
+    sim::GetSurfacePos(tug, &lng, &lat, &hdg);
+    track->insert(track->end(), {lng, lat, hdg});
+  }
+  std::filesystem::path saved = root.dir / "saved.scn";
+  EXPECT_TRUE(sim::SaveScenario(saved.string(), &error)) << error;
+  std::ostringstream text;
+  text << std::ifstream(saved).rdbuf();
+  return text.str();
+}
+
+TEST_F(VesselSoundTest, WithoutTheAddOnTheTractorDrivesCouplesAndSavesTheSame) {
+  root = MakeRoot(AddOn::Present);
+  StartHost(root);
+  std::vector<double> heardTrack;
+  std::string heard = DriveAPushback(root, &heardTrack);
+  sim::Shutdown();
+
+  ListAddOn(root, false);
+  StartHost(root);
+  std::vector<double> silentTrack;
+  std::string silent = DriveAPushback(root, &silentTrack);
+  EXPECT_FALSE(heard.empty());
+  EXPECT_EQ(silent, heard);
+  EXPECT_EQ(silentTrack, heardTrack);
+  EXPECT_EQ(LogMessages(root), (Lines{ERR01_MISSING}));
 }
 
 }  // namespace
