@@ -68,7 +68,7 @@ void Dialogue(fuzz::Bytes& in) {
   for (int op = 0; op < 40 && !in.Empty(); ++op) {
     const char stateBefore = tug->crewPrompt.crewPromptState;
     const int crewBefore = tug->crew.crewCount;
-    bool stepped = false;
+    bool stepped = false, forcedComplete = false;
     switch (in.U8() % 6) {
       case 0: tug->clbkConsumeBufferedKey(OAPI_KEY_4, true, kstate); break;
       case 1: {
@@ -85,7 +85,18 @@ void Dialogue(fuzz::Bytes& in) {
         const int at = in.Int(0, sizeof(CrewPromptBlock) - 1);
         const int count = in.Int(0, 63);
         for (int i = 0; i < count && at + i < static_cast<int>(sizeof(CrewPromptBlock)); ++i) raw[at + i] = in.U8();
-        tug->crewPrompt.crewPromptState = static_cast<char>(in.Int(0, 7));
+        CrewPromptBlock& b = tug->crewPrompt;
+        b.crewPromptState = static_cast<char>(in.Int(0, 7));
+        // Unterminated texts are left for the step of a completed dialogue to
+        // cope with; in the other states the typed texts were terminated.
+        if (b.crewPromptState != 7) {
+          b.crewPromptName[sizeof b.crewPromptName - 1] = '\0';
+          b.crewPromptAge[sizeof b.crewPromptAge - 1] = '\0';
+        }
+        if (b.crewPromptState == 7) {
+          sim::RunFrame();
+          forcedComplete = true;
+        }
         break;
       }
       default: {
@@ -100,7 +111,7 @@ void Dialogue(fuzz::Bytes& in) {
     // a completed dialogue adds one, reporting what it did.
     const int crew = tug->crew.crewCount;
     if (fuzz::CountPeople() != crew) fuzz::Require("people not conserved", "a dialogue step");
-    const bool completed = stepped && stateBefore == 7;
+    const bool completed = (stepped && stateBefore == 7) || forcedComplete;
     if (crew != crewBefore) {
       if (!completed || crew != crewBefore + 1) fuzz::Require("crew changed outside a completed dialogue", "a step");
       if (std::strncmp(tug->messageText, "Crew \"", 6) != 0) fuzz::Require("added without its message", "a step");
