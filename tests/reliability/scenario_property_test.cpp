@@ -135,3 +135,33 @@ TEST_F(ScenarioProperty, MalformedBlocksNeverCrashNorLeaveValuesOutOfRange) {
     EXPECT_EQ(CheckTractorInvariants(*tug), "") << "after five frames";
   }
 }
+
+// Found by the scenario fuzzer: "LENG 5 1e300" used to be stored, then saved
+// as a line cut off inside the number's 300 digits, losing the value and the
+// ones after it. A value too long for its saved line does not convert.
+TEST_F(ScenarioProperty, AValueTooLongForItsSavedLineDoesNotConvert) {
+  std::ofstream(Path("huge.scn"), std::ios::binary)
+      << "BEGIN_SHIPS\nTug:KVQ_R7700\n  STATUS Landed Earth\n  POS 17.2 0.5\n  HEADING 14\n"
+      << "  LENG 5 -1e300 0.05 13\n  ANGL 1e15 1e16 0.5\n  MODE 1 -2e15 1\nEND\nEND_SHIPS\n";
+  std::string error;
+  ASSERT_TRUE(sim::LoadScenario(Path("huge.scn"), &error)) << error;
+  KVQ_R7700* tug = FindTractor();
+  ASSERT_NE(tug, nullptr);
+  EXPECT_EQ(tug->towbarHitchOffset, 5);
+  EXPECT_EQ(tug->towbarLength, 0) << "the scan stops at the huge value";
+  EXPECT_EQ(tug->vesselLength, 0);
+  EXPECT_EQ(tug->towbarYaw, 1e15) << "the limit itself still converts";
+  EXPECT_EQ(tug->vesselYaw, 0);
+  EXPECT_EQ(tug->towMode, 1);
+  EXPECT_EQ(tug->speed, 0);
+  EXPECT_FALSE(tug->parkingBrake);
+
+  ASSERT_TRUE(sim::SaveScenario(Path("huge_saved.scn")));
+  Restart();
+  ASSERT_TRUE(sim::LoadScenario(Path("huge_saved.scn"), &error)) << error;
+  KVQ_R7700* back = FindTractor();
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->towbarHitchOffset, 5);
+  EXPECT_EQ(back->towbarYaw, 1e15);
+  EXPECT_EQ(back->towMode, 1);
+}
