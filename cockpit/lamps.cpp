@@ -1,5 +1,6 @@
 #include "cockpit/lamps.h"
 
+#include "vessel/definition.h"
 #include "vessel/kvq_r7700.h"
 
 namespace {
@@ -9,9 +10,9 @@ constexpr int SWITCH_W = 88, SWITCH_H = 60;
 constexpr int SWITCH_OFF_X = 6, SWITCH_ON_X = 198, SWITCH_SRC_Y = 634;
 constexpr int SWITCH_SHOWN_X = 636, SWITCH_SHOWN_Y = 876;
 
-constexpr int HEAD_LAMPS[] = {10, 11};
-constexpr int TAIL_LAMPS[] = {14, 15};
-constexpr int ROOF_STROBES[] = {0, 1};
+constexpr int HEAD_LAMPS[] = {BEACON_HEAD_RIGHT, BEACON_HEAD_LEFT};
+constexpr int TAIL_LAMPS[] = {BEACON_TAIL_RIGHT, BEACON_TAIL_LEFT};
+constexpr int ROOF_STROBES[] = {BEACON_STROBE_RIGHT, BEACON_STROBE_LEFT};
 
 struct LitMaterial {
   int index;

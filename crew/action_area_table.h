@@ -1,6 +1,7 @@
 // The crew add-on's shared table of action areas, as its library lays it
-// out. The byte layout is the add-on's for 32-bit handles; in a 64-bit build
-// the handle fields are pointer-sized and every later offset moves with them.
+// out. The byte layout is the add-on's for 32-bit handles, packed to 4 bytes
+// as there; in a 64-bit build the handle fields are pointer-sized and the
+// fields keep their natural alignment, so every later offset moves.
 // The vessel's crew client and the add-on stand-in both use this definition.
 #pragma once
 
@@ -13,35 +14,43 @@ constexpr int ACTION_AREA_ENTRIES = 2000;
 constexpr int ACTION_AREA_SOUND_SIZE = 100;
 constexpr int ACTION_AREA_LABEL_SIZE = 52;
 
+#if UINTPTR_MAX == 0xFFFFFFFF
 #pragma pack(push, 4)
+#endif
 struct ActionAreaEntry {
-  int32_t inUse;                        // 1 while the entry is taken
-  OBJHANDLE owner;                      // vessel that declared the area
-  VECTOR3 position;                     // centre in the owner's frame (m)
-  double radius;                        // m, at least 1
-  int32_t id;                           // chosen by the owner
-  int32_t option;                       // passed through from the owner
+  int32_t inUse;     // 1 while the entry is taken
+  OBJHANDLE owner;   // vessel that declared the area
+  VECTOR3 position;  // centre in the owner's frame (m)
+  double radius;     // m, at least 1
+  int32_t id;        // chosen by the owner
+  int32_t option;    // passed through from the owner
   char soundFile[ACTION_AREA_SOUND_SIZE];
   char label[ACTION_AREA_LABEL_SIZE];
-  char addonPrivate[284];               // the add-on's own; never touched by the vessel
+  char addonPrivate[284];  // the add-on's own; never touched by the vessel
 };
 
 struct ActionAreaTable {
   ActionAreaEntry entries[ACTION_AREA_ENTRIES];
-  char addonPrivate[968];               // the add-on's own bytes between entries and counters
-  int32_t entriesTaken;                 // declarations add 1 for each new entry
-  OBJHANDLE activatedVessel;            // owner of the area last activated, null when none pending
-  int32_t activatedId;                  // id of that area
+  char addonPrivate[968];     // the add-on's own bytes between entries and counters
+  int32_t entriesTaken;       // declarations add 1 for each new entry
+  OBJHANDLE activatedVessel;  // owner of the area last activated, null when none pending
+  int32_t activatedId;        // id of that area
 };
+#if UINTPTR_MAX == 0xFFFFFFFF
 #pragma pack(pop)
+#endif
 
 // Sizes that hold for any handle width.
-static_assert(sizeof(ActionAreaEntry) == 480 + sizeof(OBJHANDLE), "an action area entry is 484 bytes at 32 bits");
-static_assert(sizeof(ActionAreaTable) ==
-                  ACTION_AREA_ENTRIES * sizeof(ActionAreaEntry) + 968 + 8 + sizeof(OBJHANDLE),
-              "the action area table ends with its three counters");
-static_assert(offsetof(ActionAreaEntry, position) == 4 + sizeof(OBJHANDLE), "position follows the owner");
-static_assert(offsetof(ActionAreaEntry, addonPrivate) == 196 + sizeof(OBJHANDLE), "the private tail follows the label");
+static_assert(sizeof(ActionAreaEntry) == (sizeof(OBJHANDLE) == 4 ? 484 : 496), "an action area entry");
+static_assert(offsetof(ActionAreaEntry, position) == 2 * sizeof(OBJHANDLE), "position follows the owner");
+static_assert(offsetof(ActionAreaEntry, addonPrivate) + 284 <= sizeof(ActionAreaEntry),
+              "the private tail ends the entry");
+static_assert(offsetof(ActionAreaTable, entriesTaken) == ACTION_AREA_ENTRIES * sizeof(ActionAreaEntry) + 968,
+              "the counters follow the entries and the add-on's own bytes");
+static_assert(offsetof(ActionAreaTable, activatedVessel) == offsetof(ActionAreaTable, entriesTaken) + sizeof(OBJHANDLE),
+              "activated vessel");
+static_assert(offsetof(ActionAreaTable, activatedId) == offsetof(ActionAreaTable, activatedVessel) + sizeof(OBJHANDLE),
+              "activated id");
 
 #if UINTPTR_MAX == 0xFFFFFFFF
 // The add-on's layout, byte for byte.

@@ -22,7 +22,8 @@ constexpr size_t INT_FIELDS_AT = HANDOFF_NAME_SIZE + HANDOFF_MESH_SIZE;  // 80
 void EncodeHandoffRecord(const CrewHandoffRecord& record, unsigned char* bytes) {
   std::memcpy(bytes, record.name, HANDOFF_NAME_SIZE);
   std::memcpy(bytes + HANDOFF_NAME_SIZE, record.mesh, HANDOFF_MESH_SIZE);
-  const int32_t values[6] = {record.age, record.pulse, record.evaParameter, record.weight, record.spare1, record.spare2};
+  const int32_t values[6] = {record.age,    record.pulse,  record.evaParameter,
+                             record.weight, record.spare1, record.spare2};
   for (int i = 0; i < 6; ++i) PutInt32(bytes + INT_FIELDS_AT + 4 * i, values[i]);
 }
 

@@ -48,7 +48,8 @@ void ReportArrivals(KVQ_R7700& v) {
   if (r != 1 && r != 2) return;
   const char* name = v.crew.GetLastArrivalName();
   const char* function = v.crew.GetCrewFunction(name);
-  const char* format = r == 1 ? "%s \"%s\" aged %i entered into our ship" : "%s \"%s\" aged %i was transfered to our ship";
+  const char* format =
+      r == 1 ? "%s \"%s\" aged %i entered into our ship" : "%s \"%s\" aged %i was transfered to our ship";
   std::snprintf(PostMessage(v), sizeof v.messageText, format, function != nullptr ? function : "", name,
                 v.crew.GetCrewAge(name));
 }

@@ -1,5 +1,6 @@
 #include "drive/outputs.h"
 
+#include "drive/cockpit_pictures.h"
 #include "drive/output_rules.h"
 #include "sound/sound_client.h"
 #include "vessel/kvq_r7700.h"
@@ -94,8 +95,8 @@ void UpdateBrakeLamps(KVQ_R7700& v) { SetLamps(v, LAMP_BRAKE, !v.brakeReleased);
 
 void UpdateParkBrakeIndicator(KVQ_R7700& v) {
   SetLamps(v, LAMP_PARK_BRAKE, !v.parkBrakeReleased);
-  SURFHANDLE tex = oapiGetTextureHandle(v.vcMeshTemplate, SWITCH_TEXTURE);
-  if (tex) oapiBlt(tex, tex, 740, 874, v.parkBrakeReleased ? 5 : 103, 630, 88, 70, SURF_NO_CK);
+  ShowPicture(oapiGetTextureHandle(v.vcMeshTemplate, SWITCH_TEXTURE), 740, 874, v.parkBrakeReleased ? 5 : 103, 630,
+              88, 70);
 }
 
 void UpdateStepOutputs(KVQ_R7700& v, double simt, double dt, double brake) {

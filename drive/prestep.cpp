@@ -1,5 +1,6 @@
 #include "drive/prestep.h"
 
+#include "drive/cockpit_pictures.h"
 #include "drive/crew_events.h"
 #include "drive/drive_step.h"
 #include "drive/outputs.h"
@@ -72,16 +73,17 @@ DriveState DriveStateOf(const KVQ_R7700& v) {
 
 void ShowSteerMode(const KVQ_R7700& v, const SteerModeChoice& c) {
   if (!c.drawImage) return;
-  SURFHANDLE tex = oapiGetTextureHandle(v.vcMeshTemplate, STEER_TEXTURE);
-  if (tex) {
-    oapiBlt(tex, tex, STEER_IMAGE_X, STEER_IMAGE_Y, c.imageX, c.imageY, STEER_IMAGE_W, STEER_IMAGE_H, SURF_NO_CK);
-  }
+  ShowPicture(oapiGetTextureHandle(v.vcMeshTemplate, STEER_TEXTURE), STEER_IMAGE_X, STEER_IMAGE_Y, c.imageX, c.imageY,
+              STEER_IMAGE_W, STEER_IMAGE_H);
 }
 
 }  // namespace
 
 void RunPreStep(KVQ_R7700& v, double simt, double simdt) {
   const double dt = simdt;
+  // A vessel that has not been placed yet is new: its cockpit textures may
+  // have been loaded afresh, so every picture is copied again.
+  if (!v.haveSavedPosition) ForgetPictures();
   const int crewCount = v.crew.GetCrewCount();
   EnableControls(v, crewCount);
   ShowCrewFigures(v, crewCount);

@@ -3,12 +3,11 @@
 #include "cockpit/lamps.h"
 #include "sound/sound_client.h"
 #include "towing/hitch.h"
+#include "vessel/definition.h"
 #include "vessel/kvq_r7700.h"
 #include "vessel/post_creation.h"
 
 namespace {
-
-constexpr double FULL_TANK = 176.8;  // kg
 
 // In realism mode the hitches work only for a crew member standing at them.
 bool HitchGateOpen(const KVQ_R7700& v) { return v.realismMode == 0 || v.actionAreaTriggered; }

@@ -12,12 +12,22 @@ namespace {
 constexpr const char* CARRY_ID = "UMMU_CARRY";
 constexpr const char* CREW_ID = "U-Mm";
 constexpr const char* TRANSFER_PREFIX = "UMmuT";
+// Height of the feet below the vessel's origin. A person who has just
+// stepped out stands with the origin at the feet, below an airlock's floor,
+// so the vessel he left does not take him straight back; once he walks he
+// carries his origin at the waist, where an airlock box can hold it.
+constexpr double STEPPED_OUT_FEET = 0.0;  // m
+constexpr double WALKING_FEET = -1.0;     // m
+
+void SetFeet(VESSEL& v, double y) {
+  v.SetTouchdownPoints(_V(0, y, 0.2), _V(-0.2, y, -0.2), _V(0.2, y, -0.2));
+}
 
 }  // namespace
 
 void UMmuVessel::clbkSetClassCaps(FILEHANDLE cfg) {
   SetSize(1);
-  SetTouchdownPoints(_V(0, -1, 0.2), _V(-0.2, -1, -0.2), _V(0.2, -1, -0.2));
+  SetFeet(*this, STEPPED_OUT_FEET);
   const char* name = GetName();
   const bool transfer = name != nullptr && std::strncmp(name, TRANSFER_PREFIX, std::strlen(TRANSFER_PREFIX)) == 0;
   // A transfer vessel is addressed by its name; the vessel that created it
@@ -66,6 +76,7 @@ void UMmuVessel::WalkTo(const VESSEL& ref, const VECTOR3& point) {
   s.rvel = _V(0, 0, 0);
   s.vrot = _V(0, 0, 0);
   s.status = 0;
+  SetFeet(*this, WALKING_FEET);
   DefSetStateEx(&s);
   Stand();
 }

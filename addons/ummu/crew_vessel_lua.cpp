@@ -65,7 +65,8 @@ int Record(lua_State* L) {
   return 5;
 }
 
-const luaL_Reg METHOD_LIST[] = {{"walk_to", WalkTo}, {"activate_area", ActivateArea}, {"record", Record}, {nullptr, nullptr}};
+const luaL_Reg METHOD_LIST[] = {
+    {"walk_to", WalkTo}, {"activate_area", ActivateArea}, {"record", Record}, {nullptr, nullptr}};
 
 }  // namespace
 

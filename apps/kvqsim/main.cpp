@@ -81,8 +81,12 @@ std::string FindScenario(const std::string& name, const std::string& root) {
 
 bool Reached(double simt, double t) { return simt >= t - 1e-9 * (1.0 + std::fabs(t)); }
 
-std::vector<std::pair<double, double>> PlannedPath(lua_State* L) {
+// The global table plot_path: points {e=, n=} in metres east and north of the
+// plot's origin, or {lng=, lat=} in radians (as get_surfacepos gives them),
+// which need the origin.
+std::vector<std::pair<double, double>> PlannedPath(lua_State* L, const Recorder& rec) {
   std::vector<std::pair<double, double>> path;
+  const double radius = oapiGetSize(sim::GetPlanet());
   lua_getglobal(L, "plot_path");
   if (lua_istable(L, -1)) {
     for (int i = 1;; ++i) {
@@ -93,8 +97,16 @@ std::vector<std::pair<double, double>> PlannedPath(lua_State* L) {
       }
       lua_getfield(L, -1, "e");
       lua_getfield(L, -2, "n");
-      if (lua_isnumber(L, -2) && lua_isnumber(L, -1)) path.emplace_back(lua_tonumber(L, -2), lua_tonumber(L, -1));
-      lua_pop(L, 3);
+      lua_getfield(L, -3, "lng");
+      lua_getfield(L, -4, "lat");
+      if (lua_isnumber(L, -4) && lua_isnumber(L, -3)) {
+        path.emplace_back(lua_tonumber(L, -4), lua_tonumber(L, -3));
+      } else if (lua_isnumber(L, -2) && lua_isnumber(L, -1) && rec.HasOrigin()) {
+        double e = 0, n = 0;
+        EastNorth(lua_tonumber(L, -2), lua_tonumber(L, -1), rec.OriginLng(), rec.OriginLat(), radius, &e, &n);
+        path.emplace_back(e, n);
+      }
+      lua_pop(L, 5);
     }
   }
   lua_pop(L, 1);
@@ -272,7 +284,7 @@ int Run(const RunOptions& opt, const char* argv0) {
     PlotInput in;
     in.title = Basename(!scenario.empty() ? scenario : scriptPath);
     in.tracks = recorder.Tracks();
-    in.plannedPath = PlannedPath(ctx.L);
+    in.plannedPath = PlannedPath(ctx.L, recorder);
     in.hasOrigin = recorder.HasOrigin();
     in.originLng = recorder.OriginLng();
     in.originLat = recorder.OriginLat();

@@ -219,7 +219,9 @@ TEST_F(CrewRosterTest, AnOutdatedAddOnShowsTheNoticeForTwentySeconds) {
     const double left = end - oapiGetSysTime();
     if (left > 5 && line.find("require \"Universal MMU\" ver 2.0") != std::string::npos) sawRequire = true;
     if (left > 0 && left <= 5 && line.empty()) sawBlank = true;
-    if (left > 0.05 && left <= 5 && !line.empty()) EXPECT_EQ(line.rfind("Your version of UMMU is outdated (", 0), 0u);
+    if (left > 0.05 && left <= 5 && !line.empty()) {
+      EXPECT_EQ(line.rfind("Your version of UMMU is outdated (", 0), 0u);
+    }
   }
   EXPECT_TRUE(sawRequire);
   EXPECT_TRUE(sawBlank) << "the last five seconds blink";

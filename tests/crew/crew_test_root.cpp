@@ -79,6 +79,8 @@ void StandAt(OBJHANDLE vessel, OBJHANDLE ref, const VECTOR3& point) {
   s.rpos = s.rpos + (target - refGlobal);
   s.rvel = _V(0, 0, 0);
   s.status = 0;
+  // Upright, as the crew vessel carries itself once it walks.
+  v->SetTouchdownPoints(_V(0, -1, 0.2), _V(-0.2, -1, -0.2), _V(0.2, -1, -0.2));
   v->DefSetStateEx(&s);
   VESSELSTATUS2 landed{};
   landed.version = 2;

@@ -6,7 +6,6 @@
 #include <set>
 #include <string>
 
-#include "crew/action_area_table.h"
 #include "crew/airlock_link.h"
 #include "crew/crew_line.h"
 #include "crew/crew_text.h"
@@ -125,12 +124,6 @@ TEST(HandoffRecord, IsOneHundredAndFourLittleEndianBytes) {
   EXPECT_EQ(back.mesh[39], '\0');
   EXPECT_EQ(back.weight, 0x01020304);
   EXPECT_EQ(back.evaParameter, 100);
-}
-
-TEST(ActionAreaTable, EntriesAndCountersKeepTheirPlaces) {
-  EXPECT_EQ(sizeof(ActionAreaEntry), 480 + sizeof(OBJHANDLE));
-  EXPECT_EQ(offsetof(ActionAreaTable, entriesTaken), 2000 * sizeof(ActionAreaEntry) + 968);
-  EXPECT_EQ(offsetof(ActionAreaTable, activatedVessel), offsetof(ActionAreaTable, entriesTaken) + 4);
 }
 
 class FunctionTableTest : public ::testing::Test {

@@ -1,8 +1,11 @@
--- args: ${ROOT}/Examples/pushback.scn --flight-model 1
+-- args: --flight-model 1
 -- In realism mode a crew member at the front hitch area couples towbar and
 -- airliner in one go; a second activation releases the airliner.
-local tug = vessel.get_interface("Tug")
+local tug = oapi.create_vessel("Tug", "KVQ_R7700", {lng = -80.6758, lat = 28.5227, hdg = 270})
 assert(tug, "no tractor")
+-- The airliner faces the tractor, its tow point just ahead of the front hitch.
+assert(oapi.create_vessel("Jet", "Airliner", {ref = "Tug", x = 0, z = 21.5, hdg = 180}))
+oapi.set_focus("Tug")
 proc.skip()
 
 tug:send_bufferedkey(OAPI_KEY.D)

@@ -118,7 +118,7 @@ TEST_F(Cli, TraceRowsEveryTenthOfASecond) {
   ASSERT_EQ(rows.size(), 1u + 11u * 2u);  // header, 0.0 .. 1.0 s for two vessels
   EXPECT_EQ(rows[0], "time,name,class,lng,lat,hdg,east,north,parent");
   EXPECT_EQ(rows[1].rfind("0.000,Tug,KVQ_R7700,-80.675800000,28.522700000,270.0000,0.0000,0.0000,", 0), 0u) << rows[1];
-  EXPECT_EQ(rows[2].rfind("0.000,Jet,Airliner,-80.676020000,28.522700000,90.0000,-21.", 0), 0u) << rows[2];
+  EXPECT_EQ(rows[2].rfind("0.000,Jet,Airliner,-80.676035420,28.522700000,90.0000,-23.0", 0), 0u) << rows[2];
   EXPECT_EQ(rows[3].rfind("0.100,Tug,", 0), 0u) << rows[3];
   EXPECT_EQ(rows[21].rfind("1.000,Tug,", 0), 0u) << rows[21];
 }
@@ -146,6 +146,38 @@ TEST_F(Cli, UntilEndsAWaitingScriptAndDtSetsTheStep) {
   WriteFile(Path("quick.lua"), "proc.wait_simdt(0.5)\n");
   ASSERT_EQ(Run("--script quick.lua"), 0) << err;
   EXPECT_NE(err.find(" 30 frames"), std::string::npos) << err;
+}
+
+namespace {
+
+// The centres of the SVG circles of radius r, in document order.
+std::vector<std::string> Circles(const std::string& svg, const std::string& r) {
+  std::vector<std::string> out;
+  const std::string tail = "\" r=\"" + r + "\"";
+  for (size_t at = svg.find("<circle cx="); at != std::string::npos; at = svg.find("<circle cx=", at + 1)) {
+    size_t end = svg.find(tail, at);
+    if (end != std::string::npos && svg.find('>', at) > end) out.push_back(svg.substr(at + 11, end - at - 11));
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST_F(Cli, PlannedPathByLongitudeAndLatitude) {
+  // Points given as get_surfacepos gives them land where those vessels
+  // started: the planned path's points sit on the tracks' start dots.
+  WriteFile(Path("plan.lua"),
+            "local jl, jb = vessel.get_interface('Jet'):get_surfacepos()\n"
+            "local tl, tb = vessel.get_interface('Tug'):get_surfacepos()\n"
+            "plot_path = {{lng = jl, lat = jb}, {lng = tl, lat = tb}, {e = 5, n = 5}, {lng = 'x'}}\n"
+            "proc.wait_simdt(0.5)\n");
+  ASSERT_EQ(Run("'" + EXAMPLE + "' --script plan.lua --quiet --plot p.svg"), 0) << err;
+  std::string svg = ReadFile(Path("p.svg"));
+  std::vector<std::string> starts = Circles(svg, "3"), planned = Circles(svg, "2.5");
+  ASSERT_EQ(starts.size(), 2u) << svg;
+  ASSERT_EQ(planned.size(), 3u) << "points without numbers are left out";
+  EXPECT_EQ(planned[0], starts[1]) << "the airliner's start";
+  EXPECT_EQ(planned[1], starts[0]) << "the tractor's start";
 }
 
 TEST_F(Cli, TwoRunsWriteIdenticalFiles) {

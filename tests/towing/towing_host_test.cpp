@@ -18,9 +18,12 @@ namespace {
 
 constexpr double DT = 1.0 / 60.0;
 
-// Extra vessel classes for the edge cases, written into the test root.
+// Extra vessel classes for the edge cases, written into the test root for
+// the time of one test.
+std::string ClassPath(const char* name) { return std::string(KVQ_ROOT) + "/Config/" + name + ".cfg"; }
+
 void WriteClass(const char* name, const char* text) {
-  const std::string path = std::string(KVQ_ROOT) + "/Config/" + name + ".cfg";
+  const std::string path = ClassPath(name);
   FILE* f = std::fopen(path.c_str(), "w");
   ASSERT_NE(f, nullptr) << path;
   std::fputs(text, f);
@@ -48,7 +51,11 @@ class TowingHost : public ::testing::Test {
     tug_ = Create("Tug", "KVQ_R7700", 0, 0);
     ASSERT_NE(tug_, nullptr);
   }
-  void TearDown() override { sim::Shutdown(); }
+  void TearDown() override {
+    sim::Shutdown();
+    std::remove(ClassPath("TowTestTOW").c_str());
+    std::remove(ClassPath("TowTestCart").c_str());
+  }
 
   // A landed vessel at a point ahead (+) or behind (-) the tractor, which
   // stands at the origin facing north; facing the tractor when facingTug.
@@ -158,8 +165,11 @@ TEST_F(TowingHost, TheTowbarIsCreatedOnceAndReusedByName) {
   EXPECT_EQ(tug_->towbarHitchOffset, 5.0);
   EXPECT_EQ(tug_->towbarLength, 3.25);
   EXPECT_EQ(tug_->towbarYaw, 0);
-  ASSERT_TRUE(CoupleTowbar(*tug_, true, true));
+  // Coupling again finds the same vessel; the host's answer for a towbar
+  // already on the mount is its own business.
+  CoupleTowbar(*tug_, true, true);
   EXPECT_EQ(Count("Towbar"), 1);
+  EXPECT_EQ(tug_->GetAttachmentStatus(tug_->towbarMountFront), bar);
 
   // Released, it stays in the scene, and the next coupling picks it up.
   ASSERT_TRUE(CoupleTowbar(*tug_, true, false));
@@ -330,6 +340,8 @@ TEST_F(TowingHost, RealismModeAdmitsHitchKeysOnlyForTheCrewTrigger) {
   // V, B and Shift+B still work.
   Key(OAPI_KEY_V);
   EXPECT_EQ(tug_->towMode, 1);
+  Key(OAPI_KEY_B, {OAPI_KEY_LSHIFT});
+  EXPECT_EQ(tug_->towMode, 0);
   Key(OAPI_KEY_B);
   EXPECT_EQ(tug_->towMode, -1);
   Key(OAPI_KEY_B, {OAPI_KEY_LSHIFT});
@@ -389,12 +401,35 @@ TEST_F(TowingHost, ShiftAndCtrlCommands) {
 
 // ---- Lamps ----
 
+// The two switch pictures on texture 5, painted in for the test: lights off
+// red at (6, 634), lights on green at (198, 634), each 88 by 60.
+SURFHANDLE PaintSwitchPictures(const KVQ_R7700& tug) {
+  SURFHANDLE tex = oapiGetTextureHandle(tug.vcMeshTemplate, 5);
+  int w = 0, h = 0;
+  if (!tex || !sim::SurfaceSize(tex, &w, &h) || w < 724 || h < 936) return nullptr;
+  DWORD* px = const_cast<DWORD*>(sim::SurfacePixels(tex));
+  for (int y = 634; y < 694; ++y) {
+    for (int x = 0; x < 88; ++x) {
+      px[y * w + 6 + x] = 0xFF0000;
+      px[y * w + 198 + x] = 0x00FF00;
+    }
+  }
+  return tex;
+}
+
+DWORD ShownSwitch(SURFHANDLE tex, int dx, int dy) {
+  int w = 0, h = 0;
+  sim::SurfaceSize(tex, &w, &h);
+  return sim::SurfacePixels(tex)[(876 + dy) * w + 636 + dx];
+}
+
 TEST_F(TowingHost, LightSwitchTwiceLeavesEverythingAsItWas) {
   sim::SetVisual(tug_->GetHandle(), true);
   ASSERT_NE(tug_->vcMesh, nullptr);
   const bool before = tug_->lightsOn;
-  MATERIAL m0{};
-  const bool haveMaterial = sim::GetMaterial(tug_->vcMesh, 7, &m0);
+  ASSERT_FALSE(before);
+  SURFHANDLE tex = PaintSwitchPictures(*tug_);
+  ASSERT_NE(tex, nullptr);
 
   Key(OAPI_KEY_H, {OAPI_KEY_LSHIFT});
   EXPECT_EQ(tug_->lightsOn, !before);
@@ -405,6 +440,9 @@ TEST_F(TowingHost, LightSwitchTwiceLeavesEverythingAsItWas) {
   ASSERT_TRUE(sim::GetMaterial(tug_->vcMesh, 7, &lit));
   EXPECT_FLOAT_EQ(lit.emissive.r, before ? 0.2f : 0.4f);
   EXPECT_FLOAT_EQ(lit.emissive.g, before ? 0.2f : 0.5f);
+  EXPECT_EQ(ShownSwitch(tex, 0, 0), 0x00FF00u);
+  EXPECT_EQ(ShownSwitch(tex, 87, 59), 0x00FF00u);
+  EXPECT_NE(ShownSwitch(tex, 88, 0), 0x00FF00u);
 
   tug_->lightsOn = ToggleLights(*tug_);
   EXPECT_EQ(tug_->lightsOn, before);
@@ -414,16 +452,21 @@ TEST_F(TowingHost, LightSwitchTwiceLeavesEverythingAsItWas) {
   ASSERT_TRUE(sim::GetMaterial(tug_->vcMesh, 0, &back));
   EXPECT_FLOAT_EQ(back.emissive.r, before ? 0.6f : 0.2f);
   EXPECT_FLOAT_EQ(back.diffuse.r, before ? 0.470588f : 0.8f);
-  (void)haveMaterial;
+  EXPECT_EQ(ShownSwitch(tex, 0, 0), 0xFF0000u);
+  EXPECT_EQ(ShownSwitch(tex, 87, 59), 0xFF0000u);
 }
 
 TEST_F(TowingHost, LightsSwitchWithoutAVisual) {
   ASSERT_EQ(tug_->vcMesh, nullptr);
+  SURFHANDLE tex = PaintSwitchPictures(*tug_);
+  ASSERT_NE(tex, nullptr);
   tug_->lightsOn = false;
   tug_->lightsOn = ToggleLights(*tug_);
   EXPECT_TRUE(tug_->lightsOn);
   EXPECT_TRUE(tug_->beacons[10].active);
   EXPECT_TRUE(tug_->headLight->IsActive());
+  // The picture still follows.
+  EXPECT_EQ(ShownSwitch(tex, 10, 10), 0x00FF00u);
 }
 
 TEST_F(TowingHost, BeaconSwitchOnLightsBothStrobes) {

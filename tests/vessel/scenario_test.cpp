@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "tests/vessel/vessel_fixture.h"
+#include "towing/hitch.h"
 #include "vessel/scenario.h"
 
 namespace {
@@ -184,6 +185,42 @@ TEST_F(ScenarioTest, MalformedLinesNeverLeaveValuesOutOfRange) {
     EXPECT_TRUE(std::isfinite(v->fuel)) << line;
     oapiDeleteVessel(v->GetHandle());
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ScenarioTest, ATractorSavedCoupledToAnAircraftComesBackCoupledWithTheSameGeometry) {
+  std::string error;
+  ASSERT_TRUE(sim::LoadScenario(std::string(KVQ_ROOT) + "/Examples/pushback.scn", &error)) << error;
+  auto* tug = static_cast<KVQ_R7700*>(oapiGetVesselInterface(oapiGetVesselByName("Tug")));
+  OBJHANDLE jet = oapiGetVesselByName("Jet");
+  ASSERT_NE(tug, nullptr);
+  ASSERT_NE(jet, nullptr);
+  ASSERT_TRUE(CoupleTowbar(*tug, true, true));
+  tug->towMode = 1;
+  ASSERT_TRUE(CoupleVessel(*tug, true, true));
+  tug->towMode = 2;
+  for (int i = 0; i < 10; ++i) sim::RunFrame();
+  const double before[7] = {tug->towbarHitchOffset, tug->towbarLength, tug->vesselHitchOffset, tug->vesselLength,
+                            tug->towbarYaw,         tug->vesselYaw,    tug->towbarPitch};
+  const std::string path = TempPath("coupled.scn");
+  ASSERT_TRUE(sim::SaveScenario(path));
+  sim::Shutdown();
+
+  StartHost();
+  ASSERT_TRUE(sim::LoadScenario(path, &error)) << error;
+  auto* again = static_cast<KVQ_R7700*>(oapiGetVesselInterface(oapiGetVesselByName("Tug")));
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(again->towMode, 2);
+  EXPECT_EQ(again->GetAttachmentStatus(again->vesselHitchFront), oapiGetVesselByName("Jet"));
+  EXPECT_EQ(again->GetAttachmentStatus(again->towbarMountFront), oapiGetVesselByName("Tug_Towbar"));
+  const double after[7] = {again->towbarHitchOffset, again->towbarLength, again->vesselHitchOffset,
+                           again->vesselLength,      again->towbarYaw,    again->vesselYaw,
+                           again->towbarPitch};
+  for (int i = 0; i < 7; ++i) EXPECT_NEAR(after[i], before[i], 5e-7) << "geometry value " << i;  // six decimals
+  EXPECT_NEAR(before[1], 7.0, 1e-6);  // a towbar with the airliner on it
 }
 
 }  // namespace
