@@ -126,7 +126,9 @@ int AirlockLink::SpawnCrewVessel(const char* label, int age, int evaParam, int p
   MakeCrewVesselName(name, sizeof name, NameTaken);
   OBJHANDLE created = oapiCreateVessel(name, CREW_VESSEL_CLASS, vs);
   if (created != nullptr && rotation != nullptr) OrientVessel(*rotation, created);
-  if (!transfer) return 1;
+  // Without the crew vessel the member must stay aboard: report it as an
+  // incomplete crew vessel rather than a departure.
+  if (!transfer) return created != nullptr ? 1 : -3;
   VESSEL* carrier = created != nullptr ? oapiGetVesselInterface(created) : nullptr;
   if (carrier == nullptr) return 3;
   carrier->CreateAttachment(true, _V(age, pulse, weight), _V(0, 0, 0), _V(0, 0, 0), CREW_ATTACHMENT_ID, false);

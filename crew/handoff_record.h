@@ -25,6 +25,17 @@ struct CrewHandoffRecord {
   int32_t spare2;
 };
 
+// The record's layout is the byte image's, at every width.
+static_assert(sizeof(CrewHandoffRecord) == HANDOFF_RECORD_SIZE, "hand-off record size");
+static_assert(offsetof(CrewHandoffRecord, name) == 0, "name");
+static_assert(offsetof(CrewHandoffRecord, mesh) == 40, "suit mesh");
+static_assert(offsetof(CrewHandoffRecord, age) == 80, "age");
+static_assert(offsetof(CrewHandoffRecord, pulse) == 84, "pulse");
+static_assert(offsetof(CrewHandoffRecord, evaParameter) == 88, "EVA parameter");
+static_assert(offsetof(CrewHandoffRecord, weight) == 92, "weight");
+static_assert(offsetof(CrewHandoffRecord, spare1) == 96, "first spare");
+static_assert(offsetof(CrewHandoffRecord, spare2) == 100, "second spare");
+
 // Little-endian byte image of the record (104 bytes).
 void EncodeHandoffRecord(const CrewHandoffRecord& record, unsigned char* bytes);
 // Reads the image back; the text fields are always terminated.

@@ -15,6 +15,10 @@
 namespace {
 
 constexpr size_t LINE_BUFFER = 256;
+// Larger magnitudes would not fit a saved line of this size (the host reads
+// lines of the same size back), so a saved scenario would load back other
+// values: they do not convert.
+constexpr double VALUE_MAGNITUDE_LIMIT = 1e15;
 
 // First-match test: the item name at the start of the line, any letter case,
 // over the name's length only.
@@ -53,7 +57,7 @@ int ScanValues(const char* text, const char* kinds, int* ints[], double* doubles
       *ints[nextInt++] = static_cast<int>(value);
     } else {
       const double value = std::strtod(p, &end);
-      if (end == p || !std::isfinite(value)) break;
+      if (end == p || !std::isfinite(value) || std::fabs(value) > VALUE_MAGNITUDE_LIMIT) break;
       *doubles[nextDouble++] = value;
     }
     p = end;

@@ -48,6 +48,9 @@ inline std::string CheckTractorInvariants(const KVQ_R7700& v) {
     if (std::memchr(m.name, '\0', sizeof m.name) == nullptr) return "crew name not terminated";
     if (std::strlen(m.name) > 25) return "crew name longer than 25";
     if (m.weight < 5 || m.weight > 300) return fail("crew weight out of range", m.weight);
+    if (m.age < 1 || m.age > 140) return fail("crew age out of range", m.age);
+    if (m.pulse < 0 || m.pulse > 180) return fail("crew pulse out of range", m.pulse);
+    if (std::memchr(m.functionCode, '\0', sizeof m.functionCode) == nullptr) return "function code not terminated";
     sum += m.weight;
   }
   if (std::fabs(sum - c.totalCrewWeight) > 1e-9) return fail("total crew weight differs from the sum", c.totalCrewWeight);

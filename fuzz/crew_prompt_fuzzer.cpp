@@ -1,0 +1,134 @@
+// Text typed into the add-crew input boxes. First the callback on its own,
+// on a prompt block in any state and with any contents, fenced by guard
+// bytes; then whole dialogues in a tractor: the add-crew key, frames, texts
+// entered or boxes escaped, the block overwritten with anything between.
+#include <cstring>
+#include <string>
+
+#include "drive/crew_events.h"
+#include "fuzz/fuzz_host.h"
+#include "host/keys.h"
+#include "sim/sim.h"
+#include "tests/support/invariants.h"
+
+namespace {
+
+constexpr size_t GUARD = 64;
+
+struct Fenced {
+  unsigned char before[GUARD];
+  CrewPromptBlock block;
+  unsigned char after[GUARD];
+};
+
+void CallbackAlone(fuzz::Bytes& in) {
+  Fenced f;
+  std::memset(&f, 0xA5, sizeof f);
+  unsigned char* raw = reinterpret_cast<unsigned char*>(&f.block);
+  for (size_t i = 0; i < sizeof f.block && !in.Empty(); ++i) {
+    if (in.U8() & 1) break;
+    raw[i] = in.U8();
+  }
+  f.block.crewPromptState = static_cast<char>(in.U8());
+  std::string text = in.Text(300);
+  const Fenced old = f;
+
+  const bool took = CrewPromptInput(nullptr, text.data(), &f.block);
+  for (size_t i = 0; i < GUARD; ++i)
+    if (f.before[i] != 0xA5 || f.after[i] != 0xA5) fuzz::Require("write outside the prompt block", "a typed text");
+  const size_t n = text.size();
+  if (took != (n >= 2 && n <= 38)) fuzz::Require("length rule broken", "a typed text");
+  char* field = nullptr;
+  size_t fieldSize = 0;
+  char next = old.block.crewPromptState;
+  if (took) {
+    switch (old.block.crewPromptState) {
+      case 2: field = f.block.crewPromptName, fieldSize = sizeof f.block.crewPromptName, next = 3; break;
+      case 4: field = f.block.crewPromptAge, fieldSize = sizeof f.block.crewPromptAge, next = 5; break;
+      case 6: field = f.block.crewPromptFunction, fieldSize = sizeof f.block.crewPromptFunction, next = 7; break;
+      default: break;
+    }
+  }
+  if (f.block.crewPromptState != next) fuzz::Require("wrong next state", "a typed text");
+  if (field != nullptr && (std::memchr(field, '\0', fieldSize) == nullptr || text != field))
+    fuzz::Require("field does not hold the text", "a typed text");
+  // Nothing but the state and the one field changes.
+  const unsigned char* a = reinterpret_cast<const unsigned char*>(&old.block);
+  const unsigned char* b = reinterpret_cast<const unsigned char*>(&f.block);
+  const size_t lo = field ? static_cast<size_t>(reinterpret_cast<unsigned char*>(field) - raw) : 0;
+  const size_t hi = field ? lo + fieldSize : 0;
+  for (size_t i = 1; i < sizeof f.block; ++i)
+    if ((i < lo || i >= hi) && a[i] != b[i]) fuzz::Require("byte outside the field changed", "a typed text");
+}
+
+void Dialogue(fuzz::Bytes& in) {
+  fuzz::Restart();
+  KVQ_R7700* tug = fuzz::NewTractor();
+  char kstate[256] = {};
+  for (int op = 0; op < 40 && !in.Empty(); ++op) {
+    const char stateBefore = tug->crewPrompt.crewPromptState;
+    const int crewBefore = tug->crew.crewCount;
+    bool stepped = false, forcedComplete = false;
+    switch (in.U8() % 6) {
+      case 0: tug->clbkConsumeBufferedKey(OAPI_KEY_4, true, kstate); break;
+      case 1: {
+        const std::string text = in.Text(60);
+        if (sim::InputBoxOpen()) sim::InputBoxEnter(text.c_str());
+        break;
+      }
+      case 2:
+        if (sim::InputBoxOpen()) sim::InputBoxCancel();
+        break;
+      case 3: {
+        // Anything may be in the block when the step reads it.
+        unsigned char* raw = reinterpret_cast<unsigned char*>(&tug->crewPrompt);
+        const int at = in.Int(0, sizeof(CrewPromptBlock) - 1);
+        const int count = in.Int(0, 63);
+        for (int i = 0; i < count && at + i < static_cast<int>(sizeof(CrewPromptBlock)); ++i) raw[at + i] = in.U8();
+        CrewPromptBlock& b = tug->crewPrompt;
+        b.crewPromptState = static_cast<char>(in.Int(0, 7));
+        // Unterminated texts are left for the step of a completed dialogue to
+        // cope with; in the other states the typed texts were terminated.
+        if (b.crewPromptState != 7) {
+          b.crewPromptName[sizeof b.crewPromptName - 1] = '\0';
+          b.crewPromptAge[sizeof b.crewPromptAge - 1] = '\0';
+        }
+        if (b.crewPromptState == 7) {
+          sim::RunFrame();
+          forcedComplete = true;
+        }
+        break;
+      }
+      default: {
+        const int n = in.Int(1, 4);
+        for (int i = 0; i < n; ++i) sim::RunFrame();
+        stepped = true;
+        break;
+      }
+    }
+    fuzz::Require(CheckTractorInvariants(*tug), "a dialogue step");
+    // Nobody walks in or out here: the people are the crew aboard, and only
+    // a completed dialogue adds one, reporting what it did.
+    const int crew = tug->crew.crewCount;
+    if (fuzz::CountPeople() != crew) fuzz::Require("people not conserved", "a dialogue step");
+    const bool completed = (stepped && stateBefore == 7) || forcedComplete;
+    if (crew != crewBefore) {
+      if (!completed || crew != crewBefore + 1) fuzz::Require("crew changed outside a completed dialogue", "a step");
+      if (std::strncmp(tug->messageText, "Crew \"", 6) != 0) fuzz::Require("added without its message", "a step");
+    } else if (completed && std::strcmp(tug->messageText, "ERROR: Crew not added (vessel full?)") != 0) {
+      fuzz::Require("refusal not reported", "a dialogue step");
+    }
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const fuzz::ShutdownAtEnd end;
+  fuzz::Bytes in(data, size);
+  if (in.U8() & 1)
+    CallbackAlone(in);
+  else
+    Dialogue(in);
+  return 0;
+}
