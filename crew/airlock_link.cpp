@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "crew/crew_client.h"
+#include "crew/numbers.h"
 #include "host/win.h"
 
 AirlockLink& GetAirlockLink(int index) {
@@ -65,7 +66,7 @@ int AirlockLink::ProbeDockedAirlock(int port) const {
     if (id == nullptr || std::strcmp(id, AIRLOCK_ATTACHMENT_ID) != 0) continue;
     VECTOR3 pos, dir, rot;
     other->GetAttachmentParams(a, pos, dir, rot);
-    return static_cast<int>(rot.z);
+    return TruncateToInt(rot.z);
   }
   return -1;
 }

@@ -48,6 +48,9 @@ struct AirlockLink {
   // Strictly inside the box (a point on a bound is outside).
   bool InsideBox(const VECTOR3& d) const;
   void Publish();
+  // A crew vessel found arriving: taken in by the scan itself while
+  // autoAbsorb is set, else kept in arrivedVessel. Returns the kind.
+  int Arrive(OBJHANDLE crewVessel, int kind);
 };
 
 AirlockLink& GetAirlockLink(int index);

@@ -8,6 +8,7 @@
 #include "crew/crew_text.h"
 #include "crew/crew_vessel_name.h"
 #include "crew/handoff_record.h"
+#include "crew/numbers.h"
 #include "host/win.h"
 
 namespace {
@@ -33,6 +34,17 @@ bool ReadTransferRecord() {
 }
 
 }  // namespace
+
+int AirlockLink::Arrive(OBJHANDLE crewVessel, int kind) {
+  if (autoAbsorb == 1) {
+    oapiSetFocusObject(vessel);
+    oapiDeleteVessel(crewVessel);
+    arrivedVessel = nullptr;
+  } else {
+    arrivedVessel = crewVessel;
+  }
+  return kind;
+}
 
 int AirlockLink::ScanArrivals() {
   scanTimer += oapiGetSimStep();
@@ -69,14 +81,7 @@ int AirlockLink::ScanArrivals() {
       arrivedAge = r.age;
       arrivedPulse = r.pulse;
       arrivedWeight = r.weight;
-      if (autoAbsorb == 1) {
-        oapiSetFocusObject(vessel);
-        oapiDeleteVessel(h);
-        arrivedVessel = nullptr;
-      } else {
-        arrivedVessel = h;
-      }
-      return 2;
+      return Arrive(h, 2);
     }
 
     ATTACHMENTHANDLE last = v->GetAttachmentHandle(true, toParent - 1);
@@ -88,23 +93,16 @@ int AirlockLink::ScanArrivals() {
     for (char* c = arrivedName; *c != '\0'; ++c) {
       if (*c == '_') *c = ' ';
     }
-    arrivedAge = static_cast<int>(p.x);
-    arrivedPulse = static_cast<int>(p.y);
-    arrivedWeight = static_cast<int>(p.z);
+    arrivedAge = TruncateToInt(p.x);
+    arrivedPulse = TruncateToInt(p.y);
+    arrivedWeight = TruncateToInt(p.z);
     VECTOR3 ownGlobal, crewGlobal, ownLocal, crewLocal;
     oapiGetGlobalPos(vessel, &ownGlobal);
     oapiGetGlobalPos(h, &crewGlobal);
     vesselInterface->Global2Local(ownGlobal, ownLocal);
     vesselInterface->Global2Local(crewGlobal, crewLocal);
     if (!InsideBox(crewLocal - ownLocal)) continue;
-    if (autoAbsorb == 1) {
-      oapiSetFocusObject(vessel);
-      oapiDeleteVessel(h);
-      arrivedVessel = nullptr;
-    } else {
-      arrivedVessel = h;
-    }
-    return 1;
+    return Arrive(h, 1);
   }
   return 0;
 }

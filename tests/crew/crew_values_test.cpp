@@ -2,6 +2,8 @@
 // record's bytes, the function table, the version notice and the airlock box.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
 #include <cstring>
 #include <set>
 #include <string>
@@ -13,6 +15,7 @@
 #include "crew/function_table.h"
 #include "crew/handoff_record.h"
 #include "crew/notice_text.h"
+#include "crew/numbers.h"
 
 namespace {
 
@@ -286,3 +289,12 @@ TEST(AirlockBox, CrewVesselsKeepTheParentOrientationWithZeroAngles) {
 }
 
 }  // namespace
+
+TEST(CrewNumbers, ValuesReadFromAnotherVesselTruncateIntoTheIntRange) {
+  EXPECT_EQ(TruncateToInt(41.9), 41);
+  EXPECT_EQ(TruncateToInt(-3.7), -3);
+  EXPECT_EQ(TruncateToInt(1e30), INT_MAX);
+  EXPECT_EQ(TruncateToInt(-1e30), INT_MIN);
+  EXPECT_EQ(TruncateToInt(std::nan("")), 0);
+  EXPECT_EQ(TruncateToInt(HUGE_VAL), INT_MAX);
+}

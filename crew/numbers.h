@@ -1,0 +1,13 @@
+// Numbers read from other vessels' attachments are untrusted doubles.
+#pragma once
+
+#include <climits>
+#include <cmath>
+
+// Truncates toward zero, clamping into the int range; NaN gives 0.
+inline int TruncateToInt(double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
+  if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
+  return static_cast<int>(value);
+}
