@@ -22,7 +22,7 @@ struct SceneSpec {
 };
 
 // The tractor "Tug" of the current scene, which is rebuilt from an empty
-// host whenever the spec differs from the last one asked for. Exits the
+// host whenever the scene asked for differs from the last one. Exits the
 // process when a scene cannot be built.
 KVQ_R7700& Scene(const SceneSpec& spec);
 // Vessels in the host now.
