@@ -14,20 +14,13 @@ namespace {
 const VECTOR3 OUTSIDE_AIRLOCK = {-6, 0, 3.5};
 const VECTOR3 INSIDE_AIRLOCK = {0, 0, 3.5};
 
-class CrewAirlockTest : public ::testing::Test {
+class CrewAirlockTest : public CrewHostTest {
  protected:
   void Start(const TestRootOptions& options = {}) {
-    std::string error;
-    ASSERT_TRUE(StartHost(options, &root, &error)) << error;
-    tug = CreateTractor("Tug");
-    ASSERT_NE(tug, nullptr);
-    v = Tractor(tug);
+    StartWithTractor(options);
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(v->crew.IsReady());
     member = v->crew.GetCrewName(0);
-  }
-  void TearDown() override {
-    sim::Shutdown();
-    RemoveTestRoot(root);
   }
   std::string CrewVesselName(const std::string& label) {
     std::string n = "UMmu_" + label;
@@ -40,9 +33,6 @@ class CrewAirlockTest : public ::testing::Test {
     EXPECT_TRUE(AirlockVectors(tug, &p, &d, &r));
     return static_cast<int>(r.z);
   }
-  std::string root;
-  OBJHANDLE tug = nullptr;
-  KVQ_R7700* v = nullptr;
   std::string member;
 };
 

@@ -12,19 +12,12 @@
 
 namespace {
 
-class CrewEventsTest : public ::testing::Test {
+class CrewEventsTest : public CrewHostTest {
  protected:
   void Start(const TestRootOptions& options = {}) {
-    std::string error;
-    ASSERT_TRUE(StartHost(options, &root, &error)) << error;
-    tug = CreateTractor("Tug");
-    ASSERT_NE(tug, nullptr);
-    v = Tractor(tug);
+    StartWithTractor(options);
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(v->crew.IsReady());
-  }
-  void TearDown() override {
-    sim::Shutdown();
-    RemoveTestRoot(root);
   }
   int Key(DWORD key, DWORD modifier = 0) {
     char kstate[256] = {};
@@ -54,9 +47,6 @@ class CrewEventsTest : public ::testing::Test {
       if (t->entries[i].inUse == 1 && t->entries[i].owner == tug && t->entries[i].id == id) return &t->entries[i];
     return nullptr;
   }
-  std::string root;
-  OBJHANDLE tug = nullptr;
-  KVQ_R7700* v = nullptr;
 };
 
 TEST_F(CrewEventsTest, TheDialogueAddsAMemberWithTheTypedAgeClamped) {

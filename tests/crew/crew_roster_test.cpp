@@ -14,28 +14,16 @@
 
 namespace {
 
-class CrewRosterTest : public ::testing::Test {
+class CrewRosterTest : public CrewHostTest {
  protected:
   void Start(const TestRootOptions& options = {}) {
-    std::string error;
-    ASSERT_TRUE(StartHost(options, &root, &error)) << error;
-    tug = CreateTractor("Tug");
-    ASSERT_NE(tug, nullptr);
-    v = Tractor(tug);
-    ASSERT_NE(v, nullptr);
-  }
-  void TearDown() override {
-    sim::Shutdown();
-    RemoveTestRoot(root);
+    StartWithTractor(options);
   }
   int PublishedSeats() {
     VECTOR3 p, d, r;
     EXPECT_TRUE(AirlockVectors(tug, &p, &d, &r));
     return static_cast<int>(r.z);
   }
-  std::string root;
-  OBJHANDLE tug = nullptr;
-  KVQ_R7700* v = nullptr;
 };
 
 TEST_F(CrewRosterTest, NewTractorCarriesItsDefaultEngineerOnTwoSeats) {

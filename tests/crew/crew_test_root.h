@@ -3,6 +3,8 @@
 // the test. Handoff files written by one test never reach another.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -38,3 +40,24 @@ bool RunUntil(Pred pred, double seconds) {
   return pred();
 }
 std::string ReadFile(const std::string& path);
+
+// A tractor "Tug" in a host started on a private root, shut down and
+// removed after each test.
+class CrewHostTest : public ::testing::Test {
+ protected:
+  void StartWithTractor(const TestRootOptions& options) {
+    std::string error;
+    ASSERT_TRUE(StartHost(options, &root, &error)) << error;
+    tug = CreateTractor("Tug");
+    ASSERT_NE(tug, nullptr);
+    v = Tractor(tug);
+    ASSERT_NE(v, nullptr);
+  }
+  void TearDown() override {
+    sim::Shutdown();
+    RemoveTestRoot(root);
+  }
+  std::string root;
+  OBJHANDLE tug = nullptr;
+  KVQ_R7700* v = nullptr;
+};
