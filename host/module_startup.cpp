@@ -1,9 +1,19 @@
 // The standard start-up of a module library: when the host loads it, the
 // library hands its own instance to the host's InitLib, as a Windows library
-// does from its entry point.
-#include <dlfcn.h>
-
+// does from its entry point. Linked into every module (not through the
+// static host library, which would leave it out: nothing refers to it).
 #include "host/oapi.h"
+
+#if defined(_WIN32)
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) InitLib(instance);
+  return TRUE;
+}
+
+#else
+
+#include <dlfcn.h>
 
 namespace {
 
@@ -18,3 +28,5 @@ __attribute__((constructor)) void ModuleStartup() {
 }
 
 }  // namespace
+
+#endif

@@ -6,11 +6,32 @@
 #include <cstddef>
 
 #if defined(_WIN32)
+// On Windows the basic types, RECT and the library handles are the
+// system's own. Neither drawing nor windows are used: without their headers
+// no macro renames a name of ours (DrawText, PostMessage...).
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef NOGDI
+#define NOGDI
+#endif
+#ifndef NOUSER
+#define NOUSER
+#endif
+#include <windows.h>
 #define DLLEXPORT __declspec(dllexport)
+// The host's functions are exported by the host library and imported by
+// everything that calls them.
+#if defined(KVQ_HOST_BUILD)
+#define OAPIFUNC __declspec(dllexport)
+#else
+#define OAPIFUNC __declspec(dllimport)
+#endif
 #else
 #define DLLEXPORT __attribute__((visibility("default")))
-#endif
-#define DLLCLBK extern "C" DLLEXPORT
 #define OAPIFUNC DLLEXPORT
 
 using DWORD = uint32_t;
@@ -20,6 +41,9 @@ using UINT = unsigned int;
 
 using HINSTANCE = void*;
 using HMODULE = void*;
+#endif
+#define DLLCLBK extern "C" DLLEXPORT
+
 using OBJHANDLE = void*;
 using VISHANDLE = void*;
 using MESHHANDLE = void*;
@@ -55,9 +79,11 @@ struct MATERIAL {
   float power;
 };
 
+#if !defined(_WIN32)
 struct RECT {
   long left, top, right, bottom;
 };
+#endif
 
 inline VECTOR3 _V(double x, double y, double z) { return VECTOR3{x, y, z}; }
 

@@ -2,13 +2,16 @@
 // exported entry points, directory listings and files. Paths are the
 // simulator's relative paths ("Modules\Ummu.dll"): backslashes separate
 // folders, letter case does not matter, and they are resolved against the
-// simulator's working folder.
+// simulator's working folder. On Windows these are the system's own
+// functions (<windows.h>, through host/types.h) and the host works in that
+// folder while it calls a module; elsewhere the host imitates them.
 #pragma once
 
 #include <cstdio>
 
 #include "host/types.h"
 
+#if !defined(_WIN32)
 using HANDLE = void*;
 using FARPROC = void (*)();
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
@@ -33,11 +36,12 @@ OAPIFUNC bool FreeLibrary(HMODULE module);
 OAPIFUNC HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data);
 OAPIFUNC bool FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data);
 OAPIFUNC bool FindClose(HANDLE find);
+OAPIFUNC bool DeleteFileA(const char* path);
+#endif
 
 // fopen of a simulator path; files to be created get their folder's
 // existing spelling.
 OAPIFUNC FILE* OpenHostFile(const char* path, const char* mode);
-OAPIFUNC bool DeleteFileA(const char* path);
 // The real path a simulator path names (existing parts matched without
 // regard to case), bounded to n characters. False when it does not fit.
 OAPIFUNC bool ResolveHostPath(const char* path, char* out, size_t n);

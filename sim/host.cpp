@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "sim/world.h"
 
@@ -31,12 +32,19 @@ void CopyBounded(char* dst, size_t size, const char* src) {
 
 bool EqualNoCase(const char* a, const char* b) { return a && b && strcasecmp(a, b) == 0; }
 
-CallbackScope::CallbackScope() { ++W().depth; }
+}  // namespace host
 
-CallbackScope::~CallbackScope() {
-  World& w = W();
-  if (--w.depth == 0 && !w.doomed.empty()) FlushDeleted();
+sim::ModuleCall::ModuleCall() {
+  if (host::W().depth++ == 0) host::EnterRootFolder();
 }
+
+sim::ModuleCall::~ModuleCall() {
+  host::World& w = host::W();
+  if (w.depth == 1 && !w.doomed.empty()) host::FlushDeleted();
+  if (--w.depth == 0) host::LeaveRootFolder();
+}
+
+namespace host {
 
 Vessel* AsVessel(OBJHANDLE h) {
   if (h == nullptr) return nullptr;
@@ -101,7 +109,7 @@ Module* LoadModule(const char* name, std::string* error) {
   FARPROC exit = GetProcAddress(lib, "ovcExit");
   if (init == nullptr || exit == nullptr) {
     if (error) *error = "module Modules/" + std::string(name) + ".dll exports no ovcInit/ovcExit";
-    FreeLibrary(lib);
+    FreeHostLibrary(lib);
     return nullptr;
   }
   m->init = reinterpret_cast<VESSEL* (*)(OBJHANDLE, int)>(init);
@@ -345,8 +353,9 @@ bool Start(const Options& options, std::string* error) {
     return false;
   }
   w.options = options;
-  char real[4096];
-  if (realpath(options.root.c_str(), real) != nullptr) w.options.root = real;
+  std::error_code ec;
+  const std::filesystem::path real = std::filesystem::canonical(options.root, ec);
+  if (!ec) w.options.root = real.string();
   if (!(w.options.dt > 0) || !std::isfinite(w.options.dt)) w.options.dt = 1.0 / 60.0;
   w.simt = 0;
   w.simdt = w.options.dt;
@@ -366,7 +375,7 @@ bool Start(const Options& options, std::string* error) {
       char key[64] = {}, name[256] = {};
       if (std::sscanf(buf, " %63[^= \t] = %255s", key, name) != 2 || !host::EqualNoCase(key, "Plugin")) continue;
       const std::string path = std::string("Modules\\Plugin\\") + name + ".dll";
-      HMODULE lib = LoadLibraryA(path.c_str());
+      HMODULE lib = host::LoadHostLibrary(path.c_str());
       if (lib == nullptr) {
         std::fprintf(stderr, "host: warning: plug-in %s not found (Modules/Plugin/%s.dll)\n", name, name);
         continue;
@@ -376,7 +385,10 @@ bool Start(const Options& options, std::string* error) {
       p.lib = lib;
       p.preStep = reinterpret_cast<void (*)(double, double, double)>(GetProcAddress(lib, "opcPreStep"));
       w.plugins.push_back(p);
-      if (auto init = reinterpret_cast<void (*)(HINSTANCE)>(GetProcAddress(lib, "InitModule"))) init(lib);
+      if (auto init = reinterpret_cast<void (*)(HINSTANCE)>(GetProcAddress(lib, "InitModule"))) {
+        host::CallbackScope scope;
+        init(lib);
+      }
     }
     std::fclose(f);
   }
@@ -390,7 +402,10 @@ void Shutdown() {
   while (!w.vessels.empty()) host::DeleteVessel(w.vessels.back().get());
   host::FlushDeleted();
   for (auto it = w.plugins.rbegin(); it != w.plugins.rend(); ++it) {
-    if (auto exit = reinterpret_cast<void (*)(HINSTANCE)>(GetProcAddress(it->lib, "ExitModule"))) exit(it->lib);
+    if (auto exit = reinterpret_cast<void (*)(HINSTANCE)>(GetProcAddress(it->lib, "ExitModule"))) {
+      host::CallbackScope scope;
+      exit(it->lib);
+    }
   }
   w.plugins.clear();
   w.modules.clear();

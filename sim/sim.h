@@ -18,6 +18,21 @@ struct Options {
   std::vector<std::pair<std::string, std::string>> extra;  // named options for plug-ins ("sound-log", ...)
 };
 
+// Held by the host while it calls into a module, and by code that calls a
+// module's functions directly, as tests do. Deletions asked for meanwhile are
+// finished when the outermost one ends. On Windows the process works in the
+// simulator's root meanwhile, as the simulator always does, so that a
+// relative path a module hands to the system (a library, a directory
+// listing, a file) names a file there; elsewhere the host resolves those
+// paths against the root itself.
+class ModuleCall {
+ public:
+  ModuleCall();
+  ~ModuleCall();
+  ModuleCall(const ModuleCall&) = delete;
+  ModuleCall& operator=(const ModuleCall&) = delete;
+};
+
 // Starts the host: sets the root, loads the plug-ins listed in
 // Config/Plugins.cfg (a missing one gives a warning on stderr). False with a
 // message when the root does not exist.

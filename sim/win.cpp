@@ -151,6 +151,8 @@ const char* BaseName(const char* p) {
 
 HMODULE LoadHostLibrary(const char* path) { return LoadLibraryA(path); }
 
+bool FreeHostLibrary(HMODULE module) { return FreeLibrary(module); }
+
 void UnloadAllLibraries() {
   auto& libs = Libraries();
   while (!libs.empty()) {

@@ -272,15 +272,8 @@ struct World {
 
 World& W();
 
-// Keeps track of vessel callbacks: deletions asked for inside one are
-// finished when the outermost call returns.
-class CallbackScope {
- public:
-  CallbackScope();
-  ~CallbackScope();
-  CallbackScope(const CallbackScope&) = delete;
-  CallbackScope& operator=(const CallbackScope&) = delete;
-};
+// Keeps track of vessel callbacks (sim.h).
+using CallbackScope = sim::ModuleCall;
 
 // Handles.
 Vessel* AsVessel(OBJHANDLE h);      // null unless h is a live vessel
@@ -334,9 +327,20 @@ void WriteHostLines(Vessel* v, FILEHANDLE scn);
 void ApplyAttachedLines();
 void LoadVesselState(Vessel* v, const std::vector<std::string>& lines);
 
-// Library handles loaded by the host (modules and plug-ins).
+// Library handles loaded by the host (modules and plug-ins), by simulator
+// path.
 HMODULE LoadHostLibrary(const char* path);
+bool FreeHostLibrary(HMODULE module);
 void UnloadAllLibraries();
+
+// The process's working folder while a module runs.
+#if defined(_WIN32)
+void EnterRootFolder();
+void LeaveRootFolder();
+#else
+inline void EnterRootFolder() {}
+inline void LeaveRootFolder() {}
+#endif
 
 // Bounded copy into a fixed buffer; always terminates.
 void CopyBounded(char* dst, size_t size, const char* src);

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -52,23 +53,42 @@ bool FileExists(const std::string& path) {
   return true;
 }
 
+#if defined(_WIN32)
+constexpr const char* SEPARATORS = "/\\";
+#else
+constexpr const char* SEPARATORS = "/";
+#endif
+
 std::string Dirname(const std::string& p) {
-  size_t slash = p.find_last_of('/');
+  size_t slash = p.find_last_of(SEPARATORS);
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : p.substr(0, slash);
 }
 
 std::string Basename(const std::string& p) {
-  size_t slash = p.find_last_of('/');
+  size_t slash = p.find_last_of(SEPARATORS);
   return slash == std::string::npos ? p : p.substr(slash + 1);
 }
 
 // `root` beside the bin folder the binary is in.
 std::string DefaultRoot(const char* argv0) {
   char exe[4096] = {0};
+#if defined(_WIN32)
+  const DWORD n = GetModuleFileNameA(nullptr, exe, sizeof exe);
+  std::string path = n > 0 && n < sizeof exe ? std::string(exe, n) : std::string(argv0);
+#else
   ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
   std::string path = n > 0 ? std::string(exe, static_cast<size_t>(n)) : std::string(argv0);
+#endif
   return Dirname(Dirname(path)) + "/root";
+}
+
+// Plug-ins may open their files while the host calls them, when on Windows
+// the process works in the root: they get the path as the user meant it.
+std::string FromHere(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path p = std::filesystem::absolute(path, ec);
+  return ec ? path : p.string();
 }
 
 // A scenario as given, else in ROOT/Scenarios, with or without ".scn".
@@ -193,8 +213,8 @@ int Run(const RunOptions& opt, const char* argv0) {
   so.root = root;
   so.dt = opt.dt;
   so.flightModel = opt.flightModel;
-  if (!opt.soundLog.empty()) so.extra.emplace_back("sound-log", opt.soundLog);
-  if (!opt.sound.empty()) so.extra.emplace_back("sound", opt.sound);
+  if (!opt.soundLog.empty()) so.extra.emplace_back("sound-log", FromHere(opt.soundLog));
+  if (!opt.sound.empty()) so.extra.emplace_back("sound", FromHere(opt.sound));
   std::string error;
   if (!sim::Start(so, &error)) {
     std::fprintf(stderr, "kvqsim: %s\n", error.c_str());

@@ -168,7 +168,10 @@ TEST_F(CrewAirlockTest, FunctionFilesChooseTheSuitAndTheListingGoesOnPastBadName
   TestRootOptions options;
   options.functionFiles = {"bad.cfg", "medsuit-field doctor-Doc.cfg", "x-y-Z.cfg", "pilotsuit-chief-Capt.cfg"};
   Start(options);
-  BuildCrewFunctionTable();
+  {
+    sim::ModuleCall call;  // the listing is relative to the root, as in the simulator
+    BuildCrewFunctionTable();
+  }
   EXPECT_EQ(GetCrewFunctionTable().count, 1 + 2 + 16);
   CrewClient& c = v->crew;
   c.SelectEvaMesh("doc");

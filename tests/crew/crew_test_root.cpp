@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "crew/crew_module.h"
+#include "tests/support/platform.h"
 
 namespace fs = std::filesystem;
 
@@ -18,17 +19,15 @@ void LinkEntries(const fs::path& from, const fs::path& to, const std::vector<std
     const std::string name = e.path().filename().string();
     bool skip = false;
     for (const auto& x : except) skip = skip || name == x;
-    if (!skip) fs::create_symlink(e.path(), to / name);
+    if (!skip) testsupport::ShareEntry(e.path(), to / name);
   }
 }
 
 }  // namespace
 
 std::string MakeTestRoot(const TestRootOptions& options) {
-  char pattern[] = "/tmp/kvq_crew_root_XXXXXX";
-  const char* made = mkdtemp(pattern);
-  if (made == nullptr) return "";
-  const fs::path root(made), source(KVQ_ROOT);
+  const fs::path root = testsupport::MakeScratchFolder("kvq_crew_root_"), source(KVQ_ROOT);
+  if (root.empty()) return "";
   LinkEntries(source, root, {"Modules", "Config", "Meshes"});
   LinkEntries(source / "Modules", root / "Modules", options.library ? std::vector<std::string>{}
                                                                       : std::vector<std::string>{"UMmu.dll"});

@@ -20,6 +20,10 @@ void operator delete(void* p, size_t) noexcept { std::free(p); }
 void operator delete[](void* p, size_t) noexcept { std::free(p); }
 
 TEST_F(HostTest, FramesAllocateNothing) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "not applicable on Windows: a program's own operator new does not replace the one the host "
+                  "and module DLLs call, so their allocations cannot be counted here";
+#endif
   const size_t start = g_allocations;
   OBJHANDLE tug = Landed("Tug", "HostTestVessel", -80.6758, 28.5227, 90);
   OBJHANDLE cargo = Landed("Cargo", "HostTestCargo", -80.6759, 28.5227, 270);

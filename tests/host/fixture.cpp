@@ -1,6 +1,7 @@
 #include "tests/host/fixture.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -23,8 +24,9 @@ OBJHANDLE HostTest::Landed(const char* name, const char* cls, double lngDeg, dou
 std::string HostTest::Scratch(const char* name) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string dir = std::string(KVQ_BIN) + "/host_test_scratch";
-  std::string cmd = "mkdir -p '" + dir + "'";
-  if (std::system(cmd.c_str()) != 0) ADD_FAILURE() << "cannot create " << dir;
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (ec) ADD_FAILURE() << "cannot create " << dir;
   return dir + "/" + info->test_suite_name() + "_" + info->name() + "_" + name;
 }
 

@@ -1,9 +1,9 @@
 // Simulator paths: backslashes, any letter case, resolved against the root;
 // libraries by name; directory listings.
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <string>
 
@@ -11,22 +11,21 @@
 
 namespace {
 
-std::string RealRoot() {
-  char buf[4096];
-  return realpath(KVQ_ROOT, buf) ? buf : KVQ_ROOT;
-}
+namespace fs = std::filesystem;
+
+std::string RealRoot() { return fs::canonical(KVQ_ROOT).string(); }
 
 }  // namespace
 
 TEST_F(HostTest, PathsResolveWithoutRegardToCase) {
   char out[4096];
   ASSERT_TRUE(ResolveHostPath("config\\hosttestcargo.CFG", out, sizeof out));
-  EXPECT_EQ(std::string(out), RealRoot() + "/Config/HostTestCargo.cfg");
+  EXPECT_EQ(fs::path(out), fs::path(RealRoot()) / "Config" / "HostTestCargo.cfg") << out;
   ASSERT_TRUE(ResolveHostPath("MODULES/HostTestVessel.dll", out, sizeof out));
-  EXPECT_EQ(std::string(out), RealRoot() + "/Modules/HostTestVessel.dll");
+  EXPECT_EQ(fs::path(out), fs::path(RealRoot()) / "Modules" / "HostTestVessel.dll") << out;
   // A file that does not exist yet keeps the folder's real spelling.
   ASSERT_TRUE(ResolveHostPath("CONFIG\\NewFile.cfg", out, sizeof out));
-  EXPECT_EQ(std::string(out), RealRoot() + "/Config/NewFile.cfg");
+  EXPECT_EQ(fs::path(out), fs::path(RealRoot()) / "Config" / "NewFile.cfg") << out;
   char tiny[8];
   EXPECT_FALSE(ResolveHostPath("config\\hosttestcargo.cfg", tiny, sizeof tiny));
   EXPECT_EQ(tiny[0], 0);
@@ -44,6 +43,7 @@ TEST_F(HostTest, FilesAreOpenedCreatedAndDeletedThroughHostPaths) {
   ASSERT_NE(f, nullptr);
   std::fputs("x\n", f);
   std::fclose(f);
+  sim::ModuleCall call;  // DeleteFileA takes the module's relative path
   struct stat st{};
   EXPECT_EQ(stat((RealRoot() + "/Config/host_test_tmp.cfg").c_str(), &st), 0);
   EXPECT_TRUE(DeleteFileA("config\\HOST_TEST_TMP.cfg"));
@@ -52,6 +52,7 @@ TEST_F(HostTest, FilesAreOpenedCreatedAndDeletedThroughHostPaths) {
 }
 
 TEST_F(HostTest, DirectoryListingMatchesWildcardsInAnyCase) {
+  sim::ModuleCall call;
   WIN32_FIND_DATAA data{};
   HANDLE h = FindFirstFileA("CONFIG\\hosttest*.CFG", &data);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
@@ -69,6 +70,7 @@ TEST_F(HostTest, DirectoryListingMatchesWildcardsInAnyCase) {
 }
 
 TEST_F(HostTest, LibrariesLoadOnceByAnySpelling) {
+  sim::ModuleCall call;
   HMODULE a = LoadLibraryA("modules\\hosttestvessel.DLL");
   ASSERT_NE(a, nullptr);
   HMODULE b = LoadLibraryA("Modules/HostTestVessel.dll");

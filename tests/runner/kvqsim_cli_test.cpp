@@ -2,21 +2,21 @@
 // example, trace contents, --until and --dt, and identical outputs from
 // identical runs.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/runner/png_read.h"
+#include "tests/support/platform.h"
 
 namespace {
 
-const std::string KVQSIM = std::string(KVQ_BIN) + "/kvqsim";
+const std::string KVQSIM = std::string(KVQ_BIN) + "/" + testsupport::ProgramFile("kvqsim");
 const std::string ROOT = KVQ_ROOT;
 const std::string EXAMPLE = ROOT + "/Examples/pushback.scn";
 
@@ -32,6 +32,8 @@ void WriteFile(const std::string& path, const std::string& text) {
   f << text;
 }
 
+std::string Q(const std::string& path) { return testsupport::ShellQuoted(path); }
+
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> out;
   std::stringstream s(text);
@@ -42,19 +44,20 @@ std::vector<std::string> Lines(const std::string& text) {
 class Cli : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/kvqsim_cli_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = tmpl;
+    dir = testsupport::MakeScratchFolder("kvqsim_cli_").string();
+    ASSERT_FALSE(dir.empty());
   }
-  void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+  void TearDown() override {
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
 
   // Runs kvqsim in the test folder; out and err hold what it printed.
   int Run(const std::string& args) {
-    std::string cmd = "cd '" + dir + "' && '" + KVQSIM + "' " + args + " >out.txt 2>err.txt";
-    int status = std::system(cmd.c_str());
+    int status = testsupport::RunProgram(KVQSIM, args, dir, "out.txt", "err.txt");
     out = ReadFile(dir + "/out.txt");
     err = ReadFile(dir + "/err.txt");
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return status;
   }
   std::string Path(const std::string& name) const { return dir + "/" + name; }
 
@@ -113,7 +116,7 @@ TEST_F(Cli, LuaErrorsExitWithOneAndFileLine) {
 }
 
 TEST_F(Cli, TraceRowsEveryTenthOfASecond) {
-  ASSERT_EQ(Run("'" + EXAMPLE + "' --until 1 --trace t.csv --quiet"), 0) << err;
+  ASSERT_EQ(Run(Q(EXAMPLE) + " --until 1 --trace t.csv --quiet"), 0) << err;
   std::vector<std::string> rows = Lines(ReadFile(Path("t.csv")));
   ASSERT_EQ(rows.size(), 1u + 11u * 2u);  // header, 0.0 .. 1.0 s for two vessels
   EXPECT_EQ(rows[0], "time,name,class,lng,lat,hdg,east,north,parent");
@@ -124,7 +127,7 @@ TEST_F(Cli, TraceRowsEveryTenthOfASecond) {
 }
 
 TEST_F(Cli, TraceNamesTheParentOfACarriedVessel) {
-  ASSERT_EQ(Run("'" + std::string(KVQ_SOURCE) + "/tests/e2e/runner_coupled.scn' --until 0.2 --trace t.csv --quiet"), 0)
+  ASSERT_EQ(Run(Q(std::string(KVQ_SOURCE) + "/tests/e2e/runner_coupled.scn") + " --until 0.2 --trace t.csv --quiet"), 0)
       << err;
   std::vector<std::string> rows = Lines(ReadFile(Path("t.csv")));
   ASSERT_EQ(rows.size(), 1u + 3u * 2u);
@@ -136,7 +139,7 @@ TEST_F(Cli, TraceNamesTheParentOfACarriedVessel) {
 
 TEST_F(Cli, UntilEndsAWaitingScriptAndDtSetsTheStep) {
   WriteFile(Path("wait.lua"), "assert(oapi.get_simstep() == 0.05)\nproc.wait_simtime(1000)\n");
-  ASSERT_EQ(Run("'" + EXAMPLE + "' --script wait.lua --until 2 --dt 0.05 --trace t.csv"), 0) << err;
+  ASSERT_EQ(Run(Q(EXAMPLE) + " --script wait.lua --until 2 --dt 0.05 --trace t.csv"), 0) << err;
   EXPECT_NE(err.find("40 frames"), std::string::npos) << err;
   std::vector<std::string> rows = Lines(ReadFile(Path("t.csv")));
   ASSERT_EQ(rows.size(), 1u + 21u * 2u);
@@ -171,7 +174,7 @@ TEST_F(Cli, PlannedPathByLongitudeAndLatitude) {
             "local tl, tb = vessel.get_interface('Tug'):get_surfacepos()\n"
             "plot_path = {{lng = jl, lat = jb}, {lng = tl, lat = tb}, {e = 5, n = 5}, {lng = 'x'}}\n"
             "proc.wait_simdt(0.5)\n");
-  ASSERT_EQ(Run("'" + EXAMPLE + "' --script plan.lua --quiet --plot p.svg"), 0) << err;
+  ASSERT_EQ(Run(Q(EXAMPLE) + " --script plan.lua --quiet --plot p.svg"), 0) << err;
   std::string svg = ReadFile(Path("p.svg"));
   std::vector<std::string> starts = Circles(svg, "3"), planned = Circles(svg, "2.5");
   ASSERT_EQ(starts.size(), 2u) << svg;
@@ -188,7 +191,7 @@ TEST_F(Cli, TwoRunsWriteIdenticalFiles) {
             "proc.wait_simdt(3)\n"
             "oapi.delete_vessel('Van')\n"
             "proc.wait_simdt(1)\n");
-  std::string args = "'" + EXAMPLE + "' --script drive.lua --quiet";
+  std::string args = Q(EXAMPLE) + " --script drive.lua --quiet";
   ASSERT_EQ(Run(args + " --trace t1.csv --plot p1.svg --save s1.scn"), 0) << err;
   ASSERT_EQ(Run(args + " --trace t2.csv --plot p2.svg --save s2.scn"), 0) << err;
   std::string t1 = ReadFile(Path("t1.csv")), p1 = ReadFile(Path("p1.svg")), s1 = ReadFile(Path("s1.scn"));
@@ -209,10 +212,10 @@ TEST_F(Cli, TwoRunsWriteIdenticalFiles) {
 
 TEST_F(Cli, ScriptLibrariesLoadFromTheRootsScriptFolder) {
   std::string root = Path("root");
-  std::system(("mkdir -p '" + root + "/Script' '" + root + "/Config' '" + root + "/Modules'").c_str());
+  for (const char* sub : {"/Script", "/Config", "/Modules"}) std::filesystem::create_directories(root + sub);
   WriteFile(root + "/Script/helper.lua", "return { answer = function() return 42 end }\n");
   WriteFile(Path("use.lua"), "local h = require('helper')\nassert(h.answer() == 42)\n");
-  EXPECT_EQ(Run("--root '" + root + "' --script use.lua --quiet"), 0) << err;
+  EXPECT_EQ(Run("--root " + Q(root) + " --script use.lua --quiet"), 0) << err;
 }
 
 TEST_F(Cli, DisplayPictureShowsTheLastRedraw) {
@@ -223,7 +226,7 @@ TEST_F(Cli, DisplayPictureShowsTheLastRedraw) {
             "assert(oapi.set_focus('P'))\n"
             "proc.skip()\n");
   std::string root = std::string(KVQ_BIN) + "/../tests/runner/probe_root";
-  ASSERT_EQ(Run("--root '" + root + "' --script probe.lua --display d.png --quiet"), 0) << err;
+  ASSERT_EQ(Run("--root " + Q(root) + " --script probe.lua --display d.png --quiet"), 0) << err;
   std::string bytes = ReadFile(Path("d.png"));
   std::vector<uint8_t> png(bytes.begin(), bytes.end()), raw;
   int w = 0, h = 0;
@@ -247,7 +250,7 @@ TEST_F(Cli, DisplayPictureShowsTheLastRedraw) {
   EXPECT_GT(maxY - minY, 40);  // text of an 80-pixel font
 
   // The same run twice gives the same picture.
-  ASSERT_EQ(Run("--root '" + root + "' --script probe.lua --display d2.png --quiet"), 0) << err;
+  ASSERT_EQ(Run("--root " + Q(root) + " --script probe.lua --display d2.png --quiet"), 0) << err;
   EXPECT_EQ(ReadFile(Path("d2.png")), bytes);
 }
 

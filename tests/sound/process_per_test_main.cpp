@@ -4,15 +4,14 @@
 // runs each test in a process of its own, as ctest does; with a filter (or
 // when listing) it runs in place.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "tests/support/platform.h"
 
 namespace {
 
@@ -25,15 +24,7 @@ bool RunsInPlace(int argc, char** argv) {
 }
 
 // Exit status of this binary run on one test.
-int RunOne(const char* self, const std::string& name) {
-  std::string filter = "--gtest_filter=" + name;
-  char* argv[] = {const_cast<char*>(self), filter.data(), nullptr};
-  pid_t child;
-  if (posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, argv, environ) != 0) return 1;
-  int status = 0;
-  if (waitpid(child, &status, 0) != child) return 1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
-}
+int RunOne(const std::string& name) { return testsupport::RunSelf({"--gtest_filter=" + name}) == 0 ? 0 : 1; }
 
 }  // namespace
 
@@ -51,7 +42,7 @@ int main(int argc, char** argv) {
       std::string name = std::string(suite->name()) + "." + suite->GetTestInfo(t)->name();
       if (strncmp(suite->GetTestInfo(t)->name(), "DISABLED_", 9) == 0) continue;
       ++count;
-      if (RunOne(argv[0], name) != 0) failed.push_back(name);
+      if (RunOne(name) != 0) failed.push_back(name);
     }
   }
   printf("%d tests, each in a process of its own: %zu failed\n", count, failed.size());

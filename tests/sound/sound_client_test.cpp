@@ -303,7 +303,7 @@ TEST_F(SoundClientTest, TheRunIsRenderedIntoOneWave) {
   double end = oapiGetSimTime();
   sim::Shutdown();
 
-  FILE* f = fopen(render.c_str(), "rb");
+  FILE* f = fopen(render.string().c_str(), "rb");
   Wave track;
   ASSERT_TRUE(ReadWave(f, &track));
   fclose(f);

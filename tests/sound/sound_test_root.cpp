@@ -1,7 +1,8 @@
 #include "sound_test_root.h"
 
+#include "tests/support/platform.h"
+
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -11,11 +12,9 @@ namespace fs = std::filesystem;
 namespace soundtest {
 
 TestRoot MakeRoot(AddOn addOn) {
-  char pattern[] = "/tmp/kvq_sound_XXXXXX";
-  const char* made = mkdtemp(pattern);
-  EXPECT_NE(made, nullptr);
   TestRoot root;
-  root.dir = made != nullptr ? made : "/tmp";
+  root.dir = testsupport::MakeScratchFolder("kvq_sound_");
+  EXPECT_FALSE(root.dir.empty());
   fs::copy(KVQ_ROOT, root.dir, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   fs::remove(root.dir / "OrbiterSound_Log.txt");
   ListAddOn(root, addOn != AddOn::Missing);

@@ -1,9 +1,6 @@
 // The tractor's sounds through the host: the module is loaded by the host
 // for each KVQ_R7700 vessel, connects in post-creation and loads its slots.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +12,7 @@
 #include "host/orbiterapi.h"
 #include "sim/sim.h"
 #include "sound_test_root.h"
+#include "tests/support/platform.h"
 
 using namespace soundtest;
 using Lines = std::vector<std::string>;
@@ -95,16 +93,11 @@ TEST_F(VesselSoundTest, TheLogLimitHoldsUntilTheModuleIsLoadedAgain) {
   EXPECT_EQ(LogMessages(root).size(), 101u);
   sim::Shutdown();
 
-  std::string filter = "--gtest_filter=VesselSoundTest.DISABLED_OneTractorInTheRootGiven";
-  char* argv[] = {const_cast<char*>("sound_vessel_test"), filter.data(),
-                  const_cast<char*>("--gtest_also_run_disabled_tests"), nullptr};
-  setenv(ROOT_VARIABLE, root.dir.c_str(), 1);
-  pid_t child;
-  ASSERT_EQ(posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, argv, environ), 0);
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  unsetenv(ROOT_VARIABLE);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  testsupport::SetEnvironment(ROOT_VARIABLE, root.dir.string().c_str());
+  const int status = testsupport::RunSelf(
+      {"--gtest_filter=VesselSoundTest.DISABLED_OneTractorInTheRootGiven", "--gtest_also_run_disabled_tests"});
+  testsupport::SetEnvironment(ROOT_VARIABLE, nullptr);
+  EXPECT_EQ(status, 0);
   EXPECT_EQ(LogMessages(root).size(), 102u);
 }
 

@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# Builds the libraries of the Windows build for the MinGW-w64 i686 toolchain
+# from Debian's own source packages (fetched with apt-get source), into
+# build-win32-deps/prefix (or $KVQ_WIN32_DEPS/prefix): Lua 5.1 as lua51.dll
+# with its import library and a pkg-config file, GoogleTest as static
+# libraries with its CMake package. Nothing of it is kept in the repository.
+# Quick when everything is built already; remove the folder to rebuild.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+deps="${KVQ_WIN32_DEPS:-$here/build-win32-deps}"
+prefix="$deps/prefix"
+target=i686-w64-mingw32
+cc="$target-gcc-posix"
+# The same floating point as the module: SSE2, not the x87 stack.
+cflags=(-O2 -msse2 -mfpmath=sse)
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+built() { [ -f "$prefix/stamps/$1" ]; }
+mark_built() { mkdir -p "$prefix/stamps" && echo "$2" >"$prefix/stamps/$1"; }
+
+# apt-get source needs source entries: one deb-src entry beside each deb
+# entry of Debian's own sources file.
+ensure_source_entries() {
+  if grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then return; fi
+  echo "win32-deps: adding Debian's source entries" >&2
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+      $SUDO tee /etc/apt/sources.list.d/debian-src.sources >/dev/null
+  else
+    sed -n 's/^deb /deb-src /p' /etc/apt/sources.list | $SUDO tee /etc/apt/sources.list.d/debian-src.list >/dev/null
+  fi
+  $SUDO apt-get update -qq >/dev/null
+}
+
+# debian_source PACKAGE: unpacks Debian's source package (with Debian's
+# patches applied) under $deps/src and prints its folder.
+debian_source() {
+  local pkg="$1" dir
+  mkdir -p "$deps/src"
+  dir="$(find "$deps/src" -maxdepth 1 -type d -name "$pkg-[0-9]*" | head -n 1)"
+  if [ -z "$dir" ]; then
+    ensure_source_entries
+    (cd "$deps/src" && apt-get source -qq "$pkg" >/dev/null 2>&1) || {
+      echo "win32-deps: apt-get source $pkg failed" >&2
+      exit 1
+    }
+    dir="$(find "$deps/src" -maxdepth 1 -type d -name "$pkg-[0-9]*" | head -n 1)"
+  fi
+  echo "$dir"
+}
+
+# build_c_dll NAME FOLDER FLAGS... -- SOURCES...: compiles C sources with the
+# toolchain into bin/NAME.dll and lib/libNAME.dll.a, the C and C++ runtimes
+# linked in so that the DLL needs nothing beside it.
+build_c_dll() {
+  local name="$1" dir="$2"
+  shift 2
+  local flags=()
+  while [ "$1" != "--" ]; do flags+=("$1"); shift; done
+  shift
+  local obj="$deps/obj/$name"
+  mkdir -p "$obj" "$prefix/bin" "$prefix/lib"
+  local objects=()
+  for src in "$@"; do
+    local o="$obj/$(basename "${src%.c}").o"
+    "$cc" "${cflags[@]}" "${flags[@]}" -c "$dir/$src" -o "$o"
+    objects+=("$o")
+  done
+  "$cc" -shared -static-libgcc -o "$prefix/bin/$name.dll" "${objects[@]}" \
+    -Wl,--out-implib,"$prefix/lib/lib$name.dll.a"
+}
+
+build_lua() {
+  built lua5.1 && return
+  echo "win32-deps: building Lua 5.1 for $target" >&2
+  local dir
+  dir="$(debian_source lua5.1)"
+  local sources=()
+  for f in "$dir"/src/*.c; do
+    case "$(basename "$f")" in lua.c | luac.c | print.c) ;; *) sources+=("src/$(basename "$f")") ;; esac
+  done
+  build_c_dll lua51 "$dir" -DLUA_BUILD_AS_DLL -- "${sources[@]}"
+  mkdir -p "$prefix/include/lua5.1" "$prefix/lib/pkgconfig"
+  cp "$dir"/src/{lua.h,luaconf.h,lualib.h,lauxlib.h} "$dir"/etc/lua.hpp "$prefix/include/lua5.1/"
+  local version
+  version="$(basename "$dir")"
+  version="${version#lua5.1-}"
+  cat >"$prefix/lib/pkgconfig/lua5.1.pc" <<PC
+prefix=$prefix
+libdir=\${prefix}/lib
+includedir=\${prefix}/include/lua5.1
+dlldir=\${prefix}/bin
+
+Name: Lua
+Description: Lua 5.1 for MinGW-w64 i686, from Debian's lua5.1 sources
+Version: $version
+Libs: -L\${libdir} -llua51
+Cflags: -I\${includedir} -DLUA_BUILD_AS_DLL
+PC
+  mark_built lua5.1 "$version"
+}
+
+build_googletest() {
+  built googletest && return
+  echo "win32-deps: building GoogleTest for $target" >&2
+  local dir
+  dir="$(debian_source googletest)"
+  # Win32 threads: the tests then need no threads library of their own.
+  cmake -S "$dir" -B "$deps/obj/googletest" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -Dgtest_disable_pthreads=ON >/dev/null
+  cmake --build "$deps/obj/googletest" >/dev/null
+  cmake --install "$deps/obj/googletest" >/dev/null
+  mark_built googletest "$(basename "$dir")"
+}
+
+build_lua
+build_googletest
