@@ -337,7 +337,7 @@ bool ReadVesselState(OBJHANDLE h, const std::vector<std::string>& lines) {
 bool SaveScenario(const std::string& path, std::string* error) {
   using namespace host;
   World& w = W();
-  FILE* f = OpenScenario(path, "w");
+  FILE* f = OpenScenario(path, "wb");  // the same bytes on every system
   if (f == nullptr) {
     if (error) *error = path + ": cannot write scenario file";
     return false;

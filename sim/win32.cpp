@@ -59,7 +59,17 @@ bool g_inRoot = false;
 
 HMODULE LoadHostLibrary(const char* path) {
   if (path == nullptr || *path == 0) return nullptr;
-  const std::string resolved = Resolve(path);
+  std::string resolved = Resolve(path);
+  // A library of that file name already in the process (a module a test
+  // program links, loaded from another root) is the one used: loaded again
+  // from another folder it would be a second copy with module-wide data of
+  // its own.
+  const size_t slash = resolved.find_last_of("\\/");
+  if (HMODULE present = GetModuleHandleA(resolved.c_str() + (slash == std::string::npos ? 0 : slash + 1))) {
+    char own[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(present, own, sizeof own);
+    if (n > 0 && n < sizeof own) resolved = own;
+  }
   HMODULE h = LoadLibraryA(resolved.c_str());
   if (h == nullptr) {
     const DWORD attributes = GetFileAttributesA(resolved.c_str());

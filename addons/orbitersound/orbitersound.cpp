@@ -194,7 +194,7 @@ DLLCLBK void InitModule(HINSTANCE module) {
     addOn.board = new SoundBoard(!addOn.renderPath.empty());
     const char* log = sim::GetOption("sound-log");
     if (log != nullptr && log[0] != '\0') {
-      addOn.callLog = fopen(log, "w");
+      addOn.callLog = fopen(log, "wb");
       if (addOn.callLog == nullptr) fprintf(stderr, "OrbiterSound: cannot write %s\n", log);
     }
     return 1;

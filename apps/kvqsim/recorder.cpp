@@ -11,7 +11,7 @@ Recorder::~Recorder() {
 }
 
 bool Recorder::OpenTrace(const std::string& path, std::string* error) {
-  trace_ = std::fopen(path.c_str(), "w");
+  trace_ = std::fopen(path.c_str(), "wb");
   if (!trace_) {
     *error = "cannot write trace file '" + path + "'";
     return false;

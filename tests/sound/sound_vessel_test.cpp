@@ -27,7 +27,8 @@ class VesselSoundTest : public ::testing::Test {
  protected:
   void TearDown() override {
     if (sim::IsRunning()) sim::Shutdown();
-    if (!root.dir.empty()) std::filesystem::remove_all(root.dir);
+    std::error_code ec;  // on Windows the crew add-on's DLL, still loaded, stays behind
+    if (!root.dir.empty()) std::filesystem::remove_all(root.dir, ec);
   }
   OBJHANDLE Tractor(const std::string& name) {
     std::string error;
@@ -79,9 +80,11 @@ TEST_F(VesselSoundTest, WithoutTheAddOnEachVesselLogsOneErr01AndRunsOn) {
   EXPECT_TRUE(Calls(root).empty());
 }
 
-// The host keeps a library mapped for the rest of the process once it has
-// loaded it, so the module is loaded again by running the next session in a
-// process of its own: this test binary, running only the test below.
+// On Linux the host keeps a library mapped for the rest of the process once
+// it has loaded it, so the module is loaded again by running the next session
+// in a process of its own: this test binary, running only the test below. On
+// Windows the host's shutdown unloads it, and the second session loads it
+// again already.
 TEST_F(VesselSoundTest, TheLogLimitHoldsUntilTheModuleIsLoadedAgain) {
   root = MakeRoot(AddOn::Missing);
   StartHost(root);
@@ -90,7 +93,12 @@ TEST_F(VesselSoundTest, TheLogLimitHoldsUntilTheModuleIsLoadedAgain) {
   sim::Shutdown();
   StartHost(root);
   Tractor("SameLoad");
-  EXPECT_EQ(LogMessages(root).size(), 101u);
+#if defined(_WIN32)
+  const size_t loadedAgain = 1;
+#else
+  const size_t loadedAgain = 0;
+#endif
+  EXPECT_EQ(LogMessages(root).size(), 101u + loadedAgain);
   sim::Shutdown();
 
   testsupport::SetEnvironment(ROOT_VARIABLE, root.dir.string().c_str());
@@ -98,7 +106,7 @@ TEST_F(VesselSoundTest, TheLogLimitHoldsUntilTheModuleIsLoadedAgain) {
       {"--gtest_filter=VesselSoundTest.DISABLED_OneTractorInTheRootGiven", "--gtest_also_run_disabled_tests"});
   testsupport::SetEnvironment(ROOT_VARIABLE, nullptr);
   EXPECT_EQ(status, 0);
-  EXPECT_EQ(LogMessages(root).size(), 102u);
+  EXPECT_EQ(LogMessages(root).size(), 102u + loadedAgain);
 }
 
 // Run only by the test above, in a new process.
