@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the 64-bit build, the same under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then the 32-bit x86 build.
-# `scripts/test.sh --quick` runs the 64-bit build only. Extra arguments after
-# the options go to ctest.
+# AddressSanitizer and UndefinedBehaviorSanitizer, the 32-bit x86 build, then
+# the 32-bit Windows build under Wine. `scripts/test.sh --quick` runs the
+# 64-bit build only. Extra arguments after the options go to ctest.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 quick=0
 if [ "${1:-}" = "--quick" ]; then quick=1; shift; fi
 
-if [ $quick -eq 1 ]; then bash "$here/scripts/setup.sh"; else bash "$here/scripts/setup.sh" --i386; fi
+if [ $quick -eq 1 ]; then bash "$here/scripts/setup.sh"; else bash "$here/scripts/setup.sh" --i386 --win32; fi
 
 # Tests share the assembled root (logs, hand-off files), so they run one at a time.
 run_suite() {
@@ -27,4 +27,5 @@ if [ $quick -eq 0 ]; then
   run_suite "sanitizers" "$here/build-asan" -DSANITIZE=address,undefined
   unset ASAN_OPTIONS UBSAN_OPTIONS
   run_suite "32-bit x86" "$here/build-i386" --toolchain "$here/cmake/i386.cmake"
+  run_suite "32-bit Windows, under Wine" "$here/build-win32" --toolchain "$here/cmake/mingw-i686.cmake"
 fi

@@ -16,7 +16,8 @@ cflags=(-O2 -msse2 -mfpmath=sse)
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
-built() { [ -f "$prefix/stamps/$1" ]; }
+# A library is built when its stamp holds the recipe it was built with.
+built() { [ "$(cat "$prefix/stamps/$1" 2>/dev/null)" = "$2" ]; }
 mark_built() { mkdir -p "$prefix/stamps" && echo "$2" >"$prefix/stamps/$1"; }
 
 # apt-get source needs source entries: one deb-src entry beside each deb
@@ -71,8 +72,11 @@ build_c_dll() {
     -Wl,--out-implib,"$prefix/lib/lib$name.dll.a"
 }
 
+# Lua formats and reads numbers with MinGW's C99 functions (as the C++ code
+# does), not with msvcrt's, so that numbers print as on Linux.
+LUA_RECIPE="lua51.dll -DLUA_BUILD_AS_DLL -D__USE_MINGW_ANSI_STDIO=1"
 build_lua() {
-  built lua5.1 && return
+  built lua5.1 "$LUA_RECIPE" && return
   echo "win32-deps: building Lua 5.1 for $target" >&2
   local dir
   dir="$(debian_source lua5.1)"
@@ -80,7 +84,7 @@ build_lua() {
   for f in "$dir"/src/*.c; do
     case "$(basename "$f")" in lua.c | luac.c | print.c) ;; *) sources+=("src/$(basename "$f")") ;; esac
   done
-  build_c_dll lua51 "$dir" -DLUA_BUILD_AS_DLL -- "${sources[@]}"
+  build_c_dll lua51 "$dir" -DLUA_BUILD_AS_DLL -D__USE_MINGW_ANSI_STDIO=1 -- "${sources[@]}"
   mkdir -p "$prefix/include/lua5.1" "$prefix/lib/pkgconfig"
   cp "$dir"/src/{lua.h,luaconf.h,lualib.h,lauxlib.h} "$dir"/etc/lua.hpp "$prefix/include/lua5.1/"
   local version
@@ -98,11 +102,12 @@ Version: $version
 Libs: -L\${libdir} -llua51
 Cflags: -I\${includedir} -DLUA_BUILD_AS_DLL
 PC
-  mark_built lua5.1 "$version"
+  mark_built lua5.1 "$LUA_RECIPE"
 }
 
+GOOGLETEST_RECIPE="static, Win32 threads"
 build_googletest() {
-  built googletest && return
+  built googletest "$GOOGLETEST_RECIPE" && return
   echo "win32-deps: building GoogleTest for $target" >&2
   local dir
   dir="$(debian_source googletest)"
@@ -111,7 +116,7 @@ build_googletest() {
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -Dgtest_disable_pthreads=ON >/dev/null
   cmake --build "$deps/obj/googletest" >/dev/null
   cmake --install "$deps/obj/googletest" >/dev/null
-  mark_built googletest "$(basename "$dir")"
+  mark_built googletest "$GOOGLETEST_RECIPE"
 }
 
 build_lua
