@@ -5,6 +5,7 @@
 # it where the host loads it from (set by the build, see CMakeLists.txt).
 here="$(cd "$(dirname "$0")/.." && pwd)"
 export WINEPREFIX="${KVQ_WINEPREFIX:-${KVQ_WIN32_DEPS:-$here/build-win32-deps}/wine}"
+mkdir -p "$(dirname "$WINEPREFIX")"
 export WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="

@@ -119,5 +119,15 @@ build_googletest() {
   mark_built googletest "$GOOGLETEST_RECIPE"
 }
 
+# The Wine prefix the test programs run in, made once: its first start takes
+# a while, and test programs started side by side by the build would race
+# to make it.
+make_wine_prefix() {
+  [ -d "$deps/wine/drive_c" ] && return
+  echo "win32-deps: making the Wine prefix" >&2
+  KVQ_WIN32_DEPS="$deps" "$here/cmake/wine-run.sh" cmd.exe /c exit </dev/null >/dev/null 2>&1
+}
+
 build_lua
 build_googletest
+make_wine_prefix
