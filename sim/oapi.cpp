@@ -37,6 +37,8 @@ bool InitLibSeen(HINSTANCE h) {
 
 }  // namespace host
 
+bool sim::LibraryStarted(HINSTANCE instance) { return instance != nullptr && host::InitLibSeen(instance); }
+
 void InitLib(HINSTANCE hModule) {
   if (hModule == nullptr || host::InitLibSeen(hModule)) return;
   if (host::g_nlibs < host::MAX_LIBS) host::g_libs[host::g_nlibs++] = hModule;

@@ -43,6 +43,9 @@ bool Start(const Options& options, std::string* error);
 // again afterwards.
 void Shutdown();
 bool IsRunning();
+// Whether a library handed its instance to InitLib: its standard start-up
+// ran when it was loaded.
+bool LibraryStarted(HINSTANCE instance);
 
 const Options& GetOptions();
 // A named option of Options::extra, or null.

@@ -13,6 +13,7 @@ TEST_F(HostTest, ModuleVesselIsCreatedInTheHostsOrder) {
     sim::ModuleCall call;  // the path is the root's, as a module gives it
     EXPECT_NE(GetModuleHandleA("modules\\HOSTTESTVESSEL.DLL"), nullptr);
   }
+  EXPECT_TRUE(sim::LibraryStarted(GetModuleHandleA("HostTestVessel.dll"))) << "its start-up called InitLib";
   // Constructor, class caps (which read the class file's own item), post-creation.
   EXPECT_EQ(Events(), "A:ctor;A:caps;A:red;A:post;");
   EXPECT_STREQ(Iface(a)->GetClassName(), "HostTestVessel");
