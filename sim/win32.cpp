@@ -15,9 +15,7 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-bool IsAbsolute(const std::string& p) {
-  return (p.size() >= 2 && p[1] == ':') || (!p.empty() && IsSeparator(p[0]));
-}
+bool IsAbsolute(const std::string& p) { return (p.size() >= 2 && p[1] == ':') || (!p.empty() && IsSeparator(p[0])); }
 
 // The spelling of `name` inside `dir` as the folder holds it, or `name`
 // when there is no such entry.

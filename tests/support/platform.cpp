@@ -27,22 +27,6 @@ int ProcessId() { return _getpid(); }
 int ProcessId() { return getpid(); }
 #endif
 
-std::string Quoted(const std::string& s) { return ShellQuoted(s); }
-
-}  // namespace
-
-std::string ShellQuoted(const std::string& s) {
-#if defined(_WIN32)
-  return "\"" + s + "\"";
-#else
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-#endif
-}
-
-namespace {
-
 int ExitStatus(int status) {
 #if defined(_WIN32)
   return status;
@@ -57,9 +41,9 @@ fs::path MakeScratchFolder(const std::string& prefix) {
   static std::atomic<unsigned> counter{0};
   const auto tick = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const fs::path dir = fs::temp_directory_path() / (prefix + std::to_string(ProcessId()) + "_" +
-                                                      std::to_string(tick % 1000000007ull) + "_" +
-                                                      std::to_string(counter++));
+    const fs::path dir =
+        fs::temp_directory_path() / (prefix + std::to_string(ProcessId()) + "_" + std::to_string(tick % 1000000007ull) +
+                                     "_" + std::to_string(counter++));
     std::error_code ec;
     if (fs::create_directory(dir, ec)) return dir;
   }
@@ -78,8 +62,10 @@ void SetEnvironment(const char* name, const char* value) {
 #if defined(_WIN32)
   _putenv_s(name, value != nullptr ? value : "");
 #else
-  if (value != nullptr) setenv(name, value, 1);
-  else unsetenv(name);
+  if (value != nullptr)
+    setenv(name, value, 1);
+  else
+    unsetenv(name);
 #endif
 }
 
@@ -89,8 +75,8 @@ int RunSelf(const std::vector<std::string>& args) {
   const DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
   if (n == 0 || n >= sizeof self) return -1;
   // The arguments are joined into one command line: quote each.
-  std::vector<std::string> quoted{Quoted(self)};
-  for (const auto& a : args) quoted.push_back(Quoted(a));
+  std::vector<std::string> quoted{ShellQuoted(self)};
+  for (const auto& a : args) quoted.push_back(ShellQuoted(a));
   std::vector<const char*> argv;
   for (const auto& q : quoted) argv.push_back(q.c_str());
   argv.push_back(nullptr);
@@ -114,13 +100,23 @@ int RunProgram(const std::string& program, const std::string& args, const std::s
                const std::string& outFile, const std::string& errFile) {
 #if defined(_WIN32)
   // cmd.exe drops the outer quotes of a command line that starts with one.
-  const std::string cmd = "\"cd /d " + Quoted(folder) + " && " + Quoted(program) + " " + args + " >" +
-                          Quoted(outFile) + " 2>" + Quoted(errFile) + "\"";
+  const std::string cmd = "\"cd /d " + ShellQuoted(folder) + " && " + ShellQuoted(program) + " " + args + " >" +
+                          ShellQuoted(outFile) + " 2>" + ShellQuoted(errFile) + "\"";
 #else
-  const std::string cmd = "cd " + Quoted(folder) + " && " + Quoted(program) + " " + args + " >" + Quoted(outFile) +
-                          " 2>" + Quoted(errFile);
+  const std::string cmd = "cd " + ShellQuoted(folder) + " && " + ShellQuoted(program) + " " + args + " >" +
+                          ShellQuoted(outFile) + " 2>" + ShellQuoted(errFile);
 #endif
   return ExitStatus(std::system(cmd.c_str()));
+}
+
+std::string ShellQuoted(const std::string& s) {
+#if defined(_WIN32)
+  return "\"" + s + "\"";
+#else
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+#endif
 }
 
 std::string ProgramFile(const std::string& name) {
