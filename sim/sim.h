@@ -69,6 +69,10 @@ OBJHANDLE GetParent(OBJHANDLE h);
 const char* GetClassNameOf(OBJHANDLE h);
 OBJHANDLE GetPlanet();  // "Earth"
 
+// How many animations and beacons a vessel has (0 for an unknown one).
+int AnimationCount(OBJHANDLE h);
+int BeaconCount(OBJHANDLE h);
+
 // Visuals.
 void SetVisual(OBJHANDLE h, bool on);
 bool HasVisual(OBJHANDLE h);
@@ -93,6 +97,11 @@ struct VCLine { int x0, y0, x1, y1; };
 struct VCTextItem { int x, y; std::string text; int fontHeight; DWORD colour; };
 std::vector<VCTextItem> VCTextItems(int area);
 std::vector<VCLine> VCLines(int area);
+// The current position's neighbours (left, right, top, bottom; -1 none).
+void VCNeighbours(int out[4]);
+// The areas registered at the current position with their mouse flags.
+struct VCAreaInfo { int id, mouse; };
+std::vector<VCAreaInfo> VCAreas();
 // Pixel size and the RECT of an area's target on its surface.
 bool VCAreaRect(int area, RECT* rect);
 SURFHANDLE VCAreaSurface(int area);

@@ -248,6 +248,16 @@ std::vector<VCLine> VCLines(int area) {
   return out;
 }
 
+void VCNeighbours(int out[4]) {
+  for (int i = 0; i < 4; ++i) out[i] = host::W().vc.neighbours[i];
+}
+
+std::vector<VCAreaInfo> VCAreas() {
+  std::vector<VCAreaInfo> out;
+  for (const auto& a : host::W().vc.areas) out.push_back({a->id, a->mouse});
+  return out;
+}
+
 bool VCAreaRect(int area, RECT* rect) {
   VCArea* a = host::FindArea(area);
   if (a == nullptr || rect == nullptr) return false;
