@@ -82,6 +82,16 @@ bool FileExists(const std::string& path) {
   return true;
 }
 
+// A whole plain-text answer. (civetweb's own error page leaves out the
+// status line on a WebSocket handshake.)
+int SendStatus(mg_connection* conn, int status, const char* reason, const char* text) {
+  mg_printf(conn,
+            "HTTP/1.1 %d %s\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: %zu\r\n"
+            "Cache-Control: no-store\r\nConnection: close\r\n\r\n%s",
+            status, reason, std::strlen(text), text);
+  return status;
+}
+
 Server* Self(const mg_connection* conn) {
   return static_cast<Server*>(mg_get_user_data(mg_get_context(conn)));
 }
@@ -90,8 +100,7 @@ int OnBeginRequest(mg_connection* conn) {
   try {
     return Self(conn)->BeginRequest(conn);
   } catch (...) {
-    mg_send_http_error(conn, 500, "%s", "Internal error");
-    return 500;
+    return SendStatus(conn, 500, "Internal Server Error", "internal error\n");
   }
 }
 
@@ -356,19 +365,13 @@ int Server::BeginRequest(mg_connection* conn) {
   const bool socket = upgrade != nullptr && EqualNoCase(upgrade, "websocket");
   const bool reads = !socket && (method == "GET" || method == "HEAD");
 
-  if (!HostAllowed(host, port_) || (!reads && !OriginAllowed(origin, host))) {
-    mg_send_http_error(conn, 403, "%s", "Forbidden: this server answers only its own page");
-    return 403;
-  }
+  if (!HostAllowed(host, port_) || (!reads && !OriginAllowed(origin, host)))
+    return SendStatus(conn, 403, "Forbidden", "this server answers only its own page\n");
   if (socket) {
     if (uri == SOCKET_PATH) return 0;  // civetweb runs the handshake
-    mg_send_http_error(conn, 404, "%s", "Not found");
-    return 404;
+    return SendStatus(conn, 404, "Not Found", "not found\n");
   }
-  if (!reads) {
-    mg_send_http_error(conn, 405, "%s", "Method not allowed");
-    return 405;
-  }
+  if (!reads) return SendStatus(conn, 405, "Method Not Allowed", "only GET and HEAD\n");
   if (uri == STATE_PATH) {
     SendState(conn, method == "HEAD");
     return 200;
@@ -381,11 +384,7 @@ int Server::BeginRequest(mg_connection* conn) {
   } else if (SafePath(uri)) {
     sent = SendFile(conn, pageDir_ + uri);
   }
-  if (!sent) {
-    mg_send_http_error(conn, 404, "%s", "Not found");
-    return 404;
-  }
-  return 200;
+  return sent ? 200 : SendStatus(conn, 404, "Not Found", "not found\n");
 }
 
 int Server::WebSocketConnect(const mg_connection*) {

@@ -220,7 +220,7 @@ export class Cockpit {
     this.set.rpm(a(ANIM.tachometer));
     this.set.fuel(a(ANIM.fuel));
     const gear = Math.round(a(ANIM.gearIndicator) * 3);  // 0 R, 1 N, 2 first, 3 second
-    this.gearLetters.forEach((t, i) => t.setAttribute('fill', i === gear ? '#6ddc5a' : '#4a5058'));
+    this.gearLetters.forEach((t, i) => { t.style.fill = i === gear ? '#6ddc5a' : '#4a5058'; });
     this.set.throttle(a(ANIM.throttle));
     this.set.brake(a(ANIM.brakePedal));
     this.wheel.setAttribute('transform', `rotate(${(a(ANIM.steeringWheel) - 0.5) * 450})`);
