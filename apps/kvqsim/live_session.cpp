@@ -117,6 +117,8 @@ void LiveDriver::PublishIfDue(bool force) {
   pace.accel = pacer_.Accel();
   pace.paused = pacer_.Paused();
   pace.realtime = pacer_.RealTime();
+  pace.lateMean = pacer_.LateMean();
+  pace.lateMax = pacer_.LateMax();
   pace.seq = lastSeq_;
   server_.Publish(snapshot_.StateJson(pace, session_));
 }

@@ -1,5 +1,7 @@
 #include "apps/kvqsim/pacing.h"
 
+#include <algorithm>
+
 namespace kvqsim {
 
 namespace {
@@ -19,6 +21,7 @@ void Pacer::Restart(Clock::time_point now) {
   due_ = now;
   windowStart_ = now;
   windowFrames_ = 0;
+  lateSum_ = lateMaxWindow_ = 0;
 }
 
 void Pacer::SetAccel(int accel, Clock::time_point now) {
@@ -35,14 +38,20 @@ void Pacer::SetPaused(bool paused, Clock::time_point now) {
 }
 
 void Pacer::FrameRun(Clock::time_point now) {
+  const double late = std::max(0.0, std::chrono::duration<double>(now - due_).count());
+  lateSum_ += late;
+  lateMaxWindow_ = std::max(lateMaxWindow_, late);
   due_ += Step();
   if (now - due_ > std::chrono::duration<double>(MAX_LAG)) due_ = now;
   ++windowFrames_;
   const double window = std::chrono::duration<double>(now - windowStart_).count();
   if (window >= WINDOW) {
     realtime_ = windowFrames_ * dt_ / window;
+    lateMean_ = lateSum_ / windowFrames_;
+    lateMax_ = lateMaxWindow_;
     windowStart_ = now;
     windowFrames_ = 0;
+    lateSum_ = lateMaxWindow_ = 0;
   }
 }
 

@@ -25,6 +25,9 @@ class Pacer {
   void FrameRun(Clock::time_point now);
   // Simulation seconds per wall second over the last measuring window.
   double RealTime() const { return realtime_; }
+  // How late frames started against their due time over that window (s).
+  double LateMean() const { return lateMean_; }
+  double LateMax() const { return lateMax_; }
 
  private:
   Clock::duration Step() const;
@@ -37,6 +40,8 @@ class Pacer {
   Clock::time_point windowStart_;
   long windowFrames_ = 0;
   double realtime_ = 0;
+  double lateSum_ = 0, lateMaxWindow_ = 0;
+  double lateMean_ = 0, lateMax_ = 0;
 };
 
 }  // namespace kvqsim

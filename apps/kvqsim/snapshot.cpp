@@ -174,6 +174,7 @@ std::string Snapshot::StateJson(const PaceState& pace, const Session& session) c
   j["accel"] = pace.accel;
   j["paused"] = pace.paused;
   j["realtime"] = pace.realtime;
+  j["late"] = {{"mean", pace.lateMean * 1000.0}, {"max", pace.lateMax * 1000.0}};
   j["seq"] = pace.seq;
   OBJHANDLE focus = oapiGetFocusObject();
   j["focus"] = focus ? json(NameOf(focus)) : json(nullptr);

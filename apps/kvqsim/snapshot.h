@@ -15,6 +15,7 @@ struct PaceState {
   int accel = 1;
   bool paused = false;
   double realtime = 0;  // simulation seconds per wall second, lately
+  double lateMean = 0, lateMax = 0;  // s frames started after their due time, lately
   int64_t seq = -1;     // the last input applied
 };
 

@@ -258,3 +258,25 @@ TEST_F(Cli, DisplayWithoutACockpitIsBadInput) {
 }
 
 }  // namespace
+
+TEST_F(Cli, ServedSessionEndsOnSigtermAndItsRecordReplays) {
+  // Real time: the session runs about a second, then SIGTERM ends it with
+  // its outputs written and exit 0.
+  ASSERT_EQ(Run("--serve 127.0.0.1:0 --record rec.jsonl --save live.scn --quiet >serve.txt 2>&1 & pid=$!; "
+                "sleep 1; kill -TERM $pid; wait $pid"),
+            0)
+      << ReadFile(Path("serve.txt"));
+  EXPECT_NE(ReadFile(Path("serve.txt")).find("serving http://127.0.0.1:"), std::string::npos);
+  const std::vector<std::string> rec = Lines(ReadFile(Path("rec.jsonl")));
+  ASSERT_GE(rec.size(), 2u);
+  EXPECT_NE(rec.back().find("\"end\":true"), std::string::npos) << rec.back();
+  ASSERT_EQ(Run("--replay rec.jsonl --save replay.scn --quiet"), 0) << err;
+  EXPECT_EQ(ReadFile(Path("live.scn")), ReadFile(Path("replay.scn")));
+
+  // The same record against another scenario, or without --serve.
+  WriteFile(Path("other.scn"), ReadFile(EXAMPLE) + "\n");
+  EXPECT_EQ(Run("other.scn --replay rec.jsonl"), 2);
+  EXPECT_NE(err.find("another scenario"), std::string::npos) << err;
+  EXPECT_EQ(Run("--record x.jsonl"), 2);
+  EXPECT_NE(err.find("--record needs --serve"), std::string::npos) << err;
+}
