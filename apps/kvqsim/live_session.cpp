@@ -105,7 +105,8 @@ bool LiveDriver::Boundary() {
 
 void LiveDriver::AfterFrame() {
   pacer_.FrameRun(Clock::now());
-  PublishIfDue(false);
+  // The frame that took an input is shown at once.
+  PublishIfDue(changed_);
 }
 
 void LiveDriver::PublishIfDue(bool force) {

@@ -240,6 +240,9 @@ bool Server::Start(const ServeAddress& address, std::string* error) {
                            "yes",
                            "enable_keep_alive",
                            "no",
+                           // Small messages go out at once, not after the peer's delayed ACK.
+                           "tcp_nodelay",
+                           "1",
                            nullptr};
   mg_callbacks callbacks{};
   callbacks.begin_request = OnBeginRequest;
