@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ make pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
-          liblua5.1-0-dev lua5.1)
+          liblua5.1-0-dev lua5.1 libcairo2-dev fonts-liberation2)
 
 # --i386 also installs the 32-bit toolchain and libraries for the i386 preset.
 if [ "${1:-}" = "--i386" ]; then
@@ -13,7 +13,7 @@ if [ "${1:-}" = "--i386" ]; then
     $SUDO dpkg --add-architecture i386
     $SUDO apt-get update -qq >/dev/null
   fi
-  packages+=(g++-multilib liblua5.1-0-dev:i386 libgtest-dev:i386 libbenchmark-dev:i386)
+  packages+=(g++-multilib liblua5.1-0-dev:i386 libgtest-dev:i386 libbenchmark-dev:i386 libcairo2-dev:i386)
 fi
 
 missing=()
