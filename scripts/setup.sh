@@ -4,9 +4,9 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ make pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
-          liblua5.1-0-dev lua5.1
-          # kvqsim --serve: HTTP and WebSocket, JSON, the page's font; its browser test
-          libcivetweb-dev nlohmann-json3-dev fonts-liberation2 chromium chromium-driver python3-selenium)
+          liblua5.1-0-dev lua5.1 libcairo2-dev fonts-liberation2
+          # kvqsim --serve: HTTP and WebSocket, JSON; its browser test
+          libcivetweb-dev nlohmann-json3-dev chromium chromium-driver python3-selenium)
 
 # --i386 also installs the 32-bit toolchain and libraries for the i386 preset.
 if [ "${1:-}" = "--i386" ]; then
@@ -15,7 +15,7 @@ if [ "${1:-}" = "--i386" ]; then
     $SUDO dpkg --add-architecture i386
     $SUDO apt-get update -qq >/dev/null
   fi
-  packages+=(g++-multilib liblua5.1-0-dev:i386 libgtest-dev:i386 libbenchmark-dev:i386 libcivetweb-dev:i386)
+  packages+=(g++-multilib liblua5.1-0-dev:i386 libgtest-dev:i386 libbenchmark-dev:i386 libcairo2-dev:i386 libcivetweb-dev:i386)
 fi
 
 missing=()

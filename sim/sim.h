@@ -93,8 +93,23 @@ int VCPosition();  // -1 when none loaded
 bool VCClick(int area, int event, double x, double y);
 // Texts written in an area's last redraw, in order.
 std::vector<std::string> VCTexts(int area);
-struct VCLine { int x0, y0, x1, y1; };
-struct VCTextItem { int x, y; std::string text; int fontHeight; DWORD colour; };
+// What the Sketchpad drew in a redraw: lines with the pen selected then
+// (without one, a solid white pen one pixel wide), texts with the font and
+// text colour (0xRRGGBB).
+struct VCLine {
+  int x0, y0, x1, y1;
+  int penStyle = 1;  // 0 invisible, 1 solid, 2 dashed
+  int penWidth = 1;
+  DWORD penColour = 0xFFFFFF;
+};
+struct VCTextItem {
+  int x, y;
+  std::string text;
+  int fontHeight;  // 0 without a font
+  DWORD colour;
+  std::string face;  // the font's face name, "" without a font
+  int fontStyle;     // FONT_BOLD, FONT_ITALIC, FONT_UNDERLINE bits
+};
 std::vector<VCTextItem> VCTextItems(int area);
 std::vector<VCLine> VCLines(int area);
 // The current position's neighbours (left, right, top, bottom; -1 none).

@@ -17,7 +17,6 @@
 #include "apps/kvqsim/lua_vessel.h"
 #include "apps/kvqsim/options.h"
 #include "apps/kvqsim/plot.h"
-#include "apps/kvqsim/png.h"
 #include "apps/kvqsim/record.h"
 #include "apps/kvqsim/recorder.h"
 #include "apps/kvqsim/replay.h"
@@ -129,20 +128,15 @@ bool WriteText(const std::string& path, const std::string& text) {
 // focus vessel gets a visual and cockpit position 0 and one more frame runs
 // (after the other outputs are written) so that there is a redraw to show.
 bool WriteDisplay(const std::string& path, std::string* error) {
-  Raster r;
-  std::string why;
-  if (!RenderArea(STATUS_DISPLAY_AREA, &r, &why) || sim::VCTextItems(STATUS_DISPLAY_AREA).empty()) {
+  if (sim::VCTextItems(STATUS_DISPLAY_AREA).empty() && sim::VCLines(STATUS_DISPLAY_AREA).empty()) {
     OBJHANDLE focus = oapiGetFocusObject();
     if (focus && !sim::HasVisual(focus)) sim::SetVisual(focus, true);
     if (sim::VCPosition() < 0) sim::VCEnter(0);
     sim::RunFrame();
-    if (!RenderArea(STATUS_DISPLAY_AREA, &r, &why)) {
-      *error = "--display: " + why;
-      return false;
-    }
   }
-  if (!WritePng(path, r.width, r.height, r.pixels)) {
-    *error = "cannot write display picture '" + path + "'";
+  std::string why;
+  if (!WriteAreaPicture(STATUS_DISPLAY_AREA, path, &why)) {
+    *error = "--display: " + why;
     return false;
   }
   return true;
@@ -386,6 +380,10 @@ int main(int argc, char** argv) {
   if (opt.help) {
     std::fputs(kvqsim::UsageText(), stdout);
     return 0;
+  }
+  if (!opt.display.empty() && !kvqsim::CanDrawPictures()) {
+    std::fprintf(stderr, "kvqsim: --display: this build of kvqsim cannot draw pictures (it has no Cairo)\n");
+    return 2;
   }
   return kvqsim::Run(opt, argv[0]);
 }

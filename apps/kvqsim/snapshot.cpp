@@ -19,8 +19,6 @@ using nlohmann::json;
 
 constexpr int STATUS_DISPLAY = 3;
 constexpr int MAX_SOUND_SLOTS = 60;
-constexpr const char* DISPLAY_FACE = "Sans";  // the status display's fonts
-constexpr int DISPLAY_PEN_WIDTH = 4;          // px
 
 std::string Colour(DWORD rgb) {
   char buf[8];
@@ -98,19 +96,23 @@ json DrawJson() {
                      {"y", t.y},
                      {"text", t.text},
                      {"height", t.fontHeight},
-                     {"face", DISPLAY_FACE},
-                     {"bold", true},
-                     {"italic", false},
+                     {"face", t.face},
+                     {"bold", (t.fontStyle & oapi::FONT_BOLD) != 0},
+                     {"italic", (t.fontStyle & oapi::FONT_ITALIC) != 0},
+                     {"underline", (t.fontStyle & oapi::FONT_UNDERLINE) != 0},
                      {"colour", Colour(t.colour)}});
   d["texts"] = std::move(texts);
   json lines = json::array();
-  for (const sim::VCLine& l : sim::VCLines(STATUS_DISPLAY))
+  for (const sim::VCLine& l : sim::VCLines(STATUS_DISPLAY)) {
+    if (l.penStyle == 0) continue;  // an invisible pen
     lines.push_back({{"x0", l.x0},
                      {"y0", l.y0},
                      {"x1", l.x1},
                      {"y1", l.y1},
-                     {"width", DISPLAY_PEN_WIDTH},
-                     {"colour", "#ffffff"}});
+                     {"width", l.penWidth > 0 ? l.penWidth : 1},
+                     {"dashed", l.penStyle == 2},
+                     {"colour", Colour(l.penColour)}});
+  }
   d["lines"] = std::move(lines);
   return d;
 }

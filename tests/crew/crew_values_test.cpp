@@ -172,7 +172,7 @@ TEST_F(FunctionTableTest, NamesThatDoNotFitAddNothing) {
 
 TEST_F(FunctionTableTest, ThirteenFilesKeepTheBuiltInListFourteenDropIt) {
   for (int i = 0; i < 13; ++i) {
-    const std::string name = "s" + std::to_string(i) + "-d-C" + std::to_string(i) + ".cfg";
+    const std::string name = std::string("s").append(std::to_string(i)) + "-d-C" + std::to_string(i) + ".cfg";
     ASSERT_TRUE(AddFunctionFileName(table, name.c_str()));
   }
   CrewFunctionTable thirteen = table;

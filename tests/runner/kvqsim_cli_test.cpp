@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/runner/png_read.h"
+#include "tests/runner/picture_read.h"
 
 namespace {
 
@@ -224,31 +224,72 @@ TEST_F(Cli, DisplayPictureShowsTheLastRedraw) {
             "proc.skip()\n");
   std::string root = std::string(KVQ_BIN) + "/../tests/runner/probe_root";
   ASSERT_EQ(Run("--root '" + root + "' --script probe.lua --display d.png --quiet"), 0) << err;
-  std::string bytes = ReadFile(Path("d.png"));
-  std::vector<uint8_t> png(bytes.begin(), bytes.end()), raw;
-  int w = 0, h = 0;
-  ASSERT_TRUE(kvqsim::DecodeStored(png, &w, &h, &raw));
-  ASSERT_EQ(w, 485);
-  ASSERT_EQ(h, 337);
-  EXPECT_EQ(kvqsim::PixelAt(raw, w, 250, 240), 0xFFFFFFu);  // the frame's top
-  EXPECT_EQ(kvqsim::PixelAt(raw, w, 80, 300), 0xFFFFFFu);   // its left side
-  EXPECT_EQ(kvqsim::PixelAt(raw, w, 250, 100), kvqsim::PixelAt(raw, w, 5, 5));  // background above
-  int green = 0, minX = w, maxX = 0, minY = h, maxY = 0;
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      if (kvqsim::PixelAt(raw, w, x, y) == 0x00FF00u) {
+  kvqsim::Picture pic;
+  ASSERT_TRUE(kvqsim::ReadPicture(Path("d.png"), &pic));
+  ASSERT_EQ(pic.width, 485);
+  ASSERT_EQ(pic.height, 337);
+  EXPECT_EQ(pic.At(250, 240), 0xFFFFFFu);  // the frame's top
+  EXPECT_EQ(pic.At(80, 300), 0xFFFFFFu);   // its left side
+  EXPECT_EQ(pic.At(250, 100), pic.At(5, 5));  // background above
+  // The 4-pixel pen: the frame's top is four rows thick.
+  int rows = 0;
+  for (int y = 230; y < 250; ++y) rows += pic.At(250, y) == 0xFFFFFFu;
+  EXPECT_EQ(rows, 4);
+  int green = 0, minX = pic.width, maxX = 0, minY = pic.height, maxY = 0;
+  for (int y = 0; y < pic.height; ++y)
+    for (int x = 0; x < pic.width; ++x) {
+      const uint32_t p = pic.At(x, y);
+      if (((p >> 8) & 0xFF) >= 128 && (p >> 16) < 64) {
         ++green;
         minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
       }
+    }
   ASSERT_GT(green, 500);
   EXPECT_GE(minX, 130);
   EXPECT_LT(maxX, 420);
   EXPECT_GT(minY, 250);
-  EXPECT_GT(maxY - minY, 40);  // text of an 80-pixel font
+  EXPECT_NEAR(maxY - minY, 58, 4);  // capitals of an 80-pixel font
 
   // The same run twice gives the same picture.
   ASSERT_EQ(Run("--root '" + root + "' --script probe.lua --display d2.png --quiet"), 0) << err;
-  EXPECT_EQ(ReadFile(Path("d2.png")), bytes);
+  EXPECT_EQ(ReadFile(Path("d2.png")), ReadFile(Path("d.png")));
+}
+
+// The tractor's status display in a proportional bold sans: "START" fills its
+// frame, the labels take the widths of the font's design (advance widths of
+// Liberation Sans Bold: "START" 3.333 em, "Attach Towbar to" 8.167 em,
+// "Front  |  Back" 6.668 em, less the side bearings of the end letters), and
+// the picture is compressed.
+TEST_F(Cli, TractorDisplayIsDrawnInARealFont) {
+  const char* setup =
+      "local tug = oapi.create_vessel('Tug', 'KVQ_R7700', {lng = -80.6758, lat = 28.5227, hdg = 270})\n"
+      "oapi.set_focus('Tug')\n"
+      "oapi.set_visual('Tug', true)\n"
+      "assert(oapi.vc_enter(0))\n"
+      "proc.skip()\n";
+  WriteFile(Path("off.lua"), setup);
+  WriteFile(Path("on.lua"), std::string(setup) + "assert(oapi.vc_click(13, PANEL_MOUSE.LBDOWN, 0.5, 0.5))\nproc.skip()\n");
+  ASSERT_EQ(Run("--script off.lua --display off.png --quiet"), 0) << err;
+  ASSERT_EQ(Run("--script on.lua --display on.png --quiet"), 0) << err;
+  EXPECT_LT(ReadFile(Path("off.png")).size(), 100u * 1024u);
+
+  kvqsim::Picture off, on;
+  ASSERT_TRUE(kvqsim::ReadPicture(Path("off.png"), &off));
+  ASSERT_TRUE(kvqsim::ReadPicture(Path("on.png"), &on));
+  int first = 0, last = 0;
+  // "START" at x 130, inside the frame's sides at 80 and 420.
+  ASSERT_TRUE(off.InkColumns(84, 250, 417, 334, &first, &last));
+  EXPECT_NEAR(last - first + 1, 262, 10);
+  EXPECT_NEAR(first, 133, 4);
+  // "Attach Towbar to" at (140, 260) and "Front  |  Back" at (175, 300), 32 pixels.
+  ASSERT_TRUE(on.InkColumns(0, 260, on.width, 298, &first, &last));
+  EXPECT_NEAR(last - first + 1, 260, 8);
+  EXPECT_NEAR(first, 140, 3);
+  ASSERT_TRUE(on.InkColumns(0, 300, on.width, on.height, &first, &last));
+  EXPECT_NEAR(last - first + 1, 203, 8);
+  EXPECT_NEAR(first, 176, 3);
+  // Nothing but the labels: no frame once the engine runs.
+  EXPECT_FALSE(on.InkColumns(0, 0, on.width, 255, &first, &last));
 }
 
 TEST_F(Cli, DisplayWithoutACockpitIsBadInput) {

@@ -3,9 +3,10 @@
 // pens, on the display's dark glass.
 
 const GLASS = '#101418';
-// A font's height is the height of its character cell; Liberation Sans
-// puts the baseline 0.905 em below the cell's top and the cell is 1.117 em.
-const CELL_EM = 1.117;
+// A font's height is its em size in pixels and a text's y the top of its
+// cell; Liberation Sans puts the baseline 0.905 em below that top. Every
+// face is drawn in Liberation Sans, the one family the page carries (the
+// display's "Sans" among them), as kvqsim's pictures draw it.
 const ASCENT_EM = 0.905;
 
 export class Display {
@@ -28,20 +29,27 @@ export class Display {
     ctx.fillRect(0, 0, w, h);
     if (!draw) return;
     for (const l of draw.lines) {
+      const width = l.width || 1;
+      // Odd widths through pixel centres, even ones along pixel edges.
+      const at = width % 2 === 1 ? 0.5 : 0;
       ctx.strokeStyle = l.colour;
-      ctx.lineWidth = l.width || 1;
+      ctx.lineWidth = width;
       ctx.lineCap = 'round';
+      ctx.setLineDash(l.dashed ? [3 * width] : []);
       ctx.beginPath();
-      ctx.moveTo(l.x0, l.y0);
-      ctx.lineTo(l.x1, l.y1);
+      ctx.moveTo(l.x0 + at, l.y0 + at);
+      ctx.lineTo(l.x1 + at, l.y1 + at);
       ctx.stroke();
     }
+    ctx.setLineDash([]);
     for (const t of draw.texts) {
-      const em = (t.height || 16) / CELL_EM;
+      const em = t.height || 16;
       ctx.font = `${t.italic ? 'italic ' : ''}${t.bold ? 'bold ' : ''}${em}px "Liberation Sans", sans-serif`;
       ctx.fillStyle = t.colour;
       ctx.textBaseline = 'alphabetic';
-      ctx.fillText(t.text, t.x, t.y + ASCENT_EM * em);
+      const base = t.y + ASCENT_EM * em;
+      ctx.fillText(t.text, t.x, base);
+      if (t.underline) ctx.fillRect(t.x, base + 0.1 * em, ctx.measureText(t.text).width, Math.max(1, em / 16));
     }
   }
 }
