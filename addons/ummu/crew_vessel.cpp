@@ -22,6 +22,10 @@ constexpr double STEPPED_OUT_FEET = 0.0;  // m
 constexpr double WALKING_FEET = -1.0;     // m
 constexpr double WALK_SPEED = 1.5;        // m/s
 constexpr double TURN_RATE = PI / 2;      // rad/s
+// Walking by keys, he keeps his feet where he stepped out until he has
+// walked this far: the door's airlock would otherwise take him back at
+// his first step.
+constexpr double CLEAR_OF_DOOR = 3.0;     // m
 
 void SetFeet(VESSEL& v, double y) {
   v.SetTouchdownPoints(_V(0, y, 0.2), _V(-0.2, y, -0.2), _V(0.2, y, -0.2));
@@ -147,6 +151,7 @@ void UMmuVessel::clbkPreStep(double simt, double simdt, double mjd) {
   const double d = walk * WALK_SPEED * simdt;
   s.surf_lat += d * std::cos(s.surf_hdg) / radius;
   s.surf_lng += d * std::sin(s.surf_hdg) / (radius * std::cos(s.surf_lat));
-  if (walk != 0) SetFeet(*this, WALKING_FEET);
+  walked += std::fabs(d);
+  if (walked >= CLEAR_OF_DOOR) SetFeet(*this, WALKING_FEET);
   DefSetStateEx(&s);
 }

@@ -30,4 +30,5 @@ class UMmuVessel : public VESSEL3 {
   bool fromRecord = false;  // false for a transfer vessel or a missing record
   int walk = 0;  // 1 forward, -1 back, while the key is held
   int turn = 0;  // 1 right, -1 left
+  double walked = 0;  // m walked by keys
 };

@@ -11,7 +11,8 @@ namespace kvqsim {
 
 namespace {
 
-constexpr int MAX_PAGES = 8;  // WebSocket connections at once
+constexpr int MAX_PAGES = 8;           // WebSocket connections at once
+constexpr size_t MAX_QUEUED = 1024;    // inputs waiting for the next frame boundary
 constexpr const char* STATE_PATH = "/state.json";
 constexpr const char* SOCKET_PATH = "/ws";
 constexpr const char* SOUND_PREFIX = "/Sound/";
@@ -143,12 +144,14 @@ int OnLog(const mg_connection*, const char* message) {
 
 // --- InputQueue ---------------------------------------------------------
 
-void InputQueue::Push(QueuedInput in) {
+bool InputQueue::Push(QueuedInput in) {
   {
     std::lock_guard<std::mutex> lock(mu_);
+    if (queue_.size() >= MAX_QUEUED) return false;
     queue_.push_back(std::move(in));
   }
   cv_.notify_one();
+  return true;
 }
 
 std::vector<QueuedInput> InputQueue::Drain() {
@@ -420,8 +423,10 @@ int Server::WebSocketData(mg_connection* conn, int bits, char* data, size_t len)
   if (opcode != MG_WEBSOCKET_OPCODE_TEXT || !final) {
     error = "only whole text messages are accepted";
   } else if (DecodeInput(std::string_view(data, len), &in, &error)) {
-    inputs_->Push(QueuedInput{id, std::move(in)});
-    return 1;
+    const int64_t seq = in.seq;
+    if (inputs_->Push(QueuedInput{id, std::move(in)})) return 1;
+    error = "too many inputs waiting; this one is dropped";
+    in.seq = seq;
   }
   Write(conn, ErrorMessage(error, in.seq));
   return 1;

@@ -31,7 +31,9 @@ struct QueuedInput {
 // Inputs in arrival order, from the server's threads to the simulation.
 class InputQueue {
  public:
-  void Push(QueuedInput in);
+  // False when the queue is full (a page flooding kvqsim): the input is
+  // dropped and the page told so.
+  bool Push(QueuedInput in);
   std::vector<QueuedInput> Drain();
   // Waits until an input arrives or the deadline passes.
   void WaitUntil(std::chrono::steady_clock::time_point deadline);

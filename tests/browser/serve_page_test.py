@@ -12,7 +12,6 @@ import re
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 import urllib.request
 
@@ -57,6 +56,7 @@ def main():
             driver.quit()
         if server.poll() is None:
             server.kill()
+        shutil.rmtree(os.path.join(out, 'profile'), ignore_errors=True)
 
     replay = subprocess.run([args.kvqsim, '--replay', record, '--save', again['scn'], '--trace', again['csv'],
                              '--plot', again['svg'], '--quiet'], capture_output=True, text=True, timeout=60)
@@ -100,7 +100,7 @@ def browser(out):
     o.binary_location = '/usr/bin/chromium'
     for a in ('--headless=new', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
               '--disable-background-networking', '--disable-component-update', '--disable-sync',
-              '--window-size=1500,950', '--user-data-dir=' + tempfile.mkdtemp(dir=out)):
+              '--window-size=1500,950', '--user-data-dir=' + os.path.join(out, 'profile')):
         o.add_argument(a)
     return webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=o)
 
