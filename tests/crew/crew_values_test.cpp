@@ -228,6 +228,16 @@ TEST(VersionNotice, RunsTwentySecondsThenBlinksThenClearsOnce) {
   EXPECT_FALSE(At(121, 0).written) << "no notice armed: the line is not touched";
 }
 
+TEST(VersionNotice, WithoutTheOutdatedFlagThePushTextTakesTheLastFiveSecondsOfEachPeriod) {
+  const double end = 120;
+  EXPECT_EQ(At(106.0, end, 0).line,
+            std::string("KVQ R7700 require \"Universal MMU\" ver 2.0 or higher. Download at ") +
+                CREW_ADDON_DOWNLOAD + " (14)")
+      << "first 10 s of a 15-s period";
+  EXPECT_EQ(At(100.0, end, 0).line, "UMMU 2.0 will push this addon one step further. (20)");
+  EXPECT_EQ(At(115.2, end, 0).line, "Don't Miss Universal MMU 2.0 for Orbiter (UMMU) (5)");
+}
+
 TEST(CrewVesselName, SpacesBecomeUnderscoresAndTakenNamesGetADigit) {
   static std::set<std::string> names;
   names = {"UMmu_Eng-Ann_Lee"};
