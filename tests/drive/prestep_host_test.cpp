@@ -395,6 +395,11 @@ TEST_F(PreStepHost, RandomDrivingKeepsTheStateSound) {
     if (next() < 0.005) v->engineRunning = !v->engineRunning;
     if (next() < 0.002) v->parkingBrake = !v->parkingBrake;
     if (next() < 0.002) v->realismMode = 1 - v->realismMode;
+    if (next() < 0.002) {  // a level no control gives but the host passes on: counts as 0
+      v->SetThrusterGroupLevel(THGROUP_MAIN, std::nan(""));
+      v->SetWheelbrakeLevel(std::nan(""), 0, true);
+      v->SetControlSurfaceLevel(AIRCTRL_RUDDER, std::nan(""));
+    }
     if (next() < 0.001) v->gearIndex = static_cast<int>(next() * 20) - 10;  // as a bad scenario line might
     if (next() < 0.001) v->fuel = next() < 0.5 ? 0.0 : FULL_TANK;
     const double before = v->speed;
