@@ -472,7 +472,8 @@ TEST_F(PreStepHost, EngineRollingAndIndicatorSounds) {
   }
   EXPECT_TRUE(atCap);
 
-  // The indicator ticks with the cockpit lamp, only while it is lit.
+  // The indicator ticks with the cockpit lamp, only while it is lit, once
+  // per flash: three seconds, three ticks.
   sim::SetVisual(handle_, true);
   ASSERT_NE(v->vcMesh, nullptr);
   v->SetControlSurfaceLevel(AIRCTRL_RUDDER, 0.5);
@@ -485,6 +486,6 @@ TEST_F(PreStepHost, EngineRollingAndIndicatorSounds) {
     if (ticked) ++ticks;
     EXPECT_TRUE(lit || !ticked) << "frame " << i;
   }
-  EXPECT_GE(ticks, 3);
+  EXPECT_EQ(ticks, 3);
   std::remove(log.c_str());
 }
