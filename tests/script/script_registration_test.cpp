@@ -1,5 +1,6 @@
 // The registration of the tractor's methods on a bare Lua state: registry
-// tables, fallback to the host's vessel methods, reuse, and a host's own entry.
+// tables, fallback to the host's vessel methods, reuse, a host's own entry,
+// and whatever else a script stored under the names it reads.
 #include <gtest/gtest.h>
 
 #include <lua.hpp>
@@ -49,6 +50,15 @@ class Registration : public ::testing::Test {
     luaL_getmetatable(L, "VESSEL.vtable");
     lua_setmetatable(L, -2);
     lua_rawset(L, LUA_GLOBALSINDEX);
+  }
+  // On a fresh state, a vessel "t" bound after a script ran `setup`.
+  void BindAfter(const char* setup) {
+    TearDown();
+    SetUp();
+    MakeVessel("t");
+    Run((std::string(setup) + "; return true").c_str());
+    lua_pop(L, 1);
+    Bind("t");
   }
   // The host's message 2 with the userdata of global `name` on top.
   void Bind(const char* name) {
@@ -118,12 +128,7 @@ TEST_F(Registration, ValuesOfTheWrongTypeLeaveTheHostsMethodsAndRaiseNothing) {
       "debug.getregistry()._LOADED = 1",
   };
   for (const char* setup : setups) {
-    TearDown();
-    SetUp();
-    MakeVessel("t");
-    Run((std::string(setup) + "; return true").c_str());
-    lua_pop(L, 1);
-    Bind("t");
+    BindAfter(setup);
     EXPECT_TRUE(Check("getmetatable(t) == hostmt and t.answer == nil")) << setup;
   }
 }
@@ -136,12 +141,7 @@ TEST_F(Registration, AMetamethodThatRaisesEndsTheRegistrationQuietly) {
       "setmetatable(package.loaded, {__index = function() error('boom') end})",
   };
   for (const char* setup : setups) {
-    TearDown();
-    SetUp();
-    MakeVessel("t");
-    Run((std::string(setup) + "; return true").c_str());
-    lua_pop(L, 1);
-    Bind("t");
+    BindAfter(setup);
     EXPECT_TRUE(Check("t:get_name() == 'generic'")) << setup;
   }
 }
