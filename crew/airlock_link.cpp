@@ -80,7 +80,8 @@ int CrewClient::DefineAirlock(int openFlag, float xMin, float xMax, float yMin, 
   VECTOR3 pos, dir, rot;
   airlock.AttachmentVectors(pos, dir, rot);
   if (airlock.airlockAttachment == nullptr)
-    airlock.airlockAttachment = airlock.vesselInterface->CreateAttachment(false, pos, dir, rot, AIRLOCK_ATTACHMENT_ID, false);
+    airlock.airlockAttachment =
+        airlock.vesselInterface->CreateAttachment(false, pos, dir, rot, AIRLOCK_ATTACHMENT_ID, false);
   else
     airlock.vesselInterface->SetAttachmentParams(airlock.airlockAttachment, pos, dir, rot);
   readyFlags |= 2;

@@ -160,7 +160,7 @@ int CrewClient::EvaMember(const char* name) {
     CopyBounded(label, sizeof label, member.name);
   SelectEvaMesh(member.functionCode);
   const int r = airlock.SpawnCrewVessel(label, member.age, evaParameter, member.pulse, static_cast<int>(member.weight),
-                                     CrewSuitMeshName(), &evaPosition, &evaRotation, nullptr);
+                                        CrewSuitMeshName(), &evaPosition, &evaRotation, nullptr);
   if (r == 1 || r == 2) {
     RemoveMember(member.name);
     return r;
