@@ -17,8 +17,4 @@ bool CanDrawPictures();
 // build cannot draw pictures or the file cannot be written.
 bool WriteAreaPicture(int area, const std::string& path, std::string* why);
 
-// The font file fontconfig resolves a Sketchpad face to ("Sans" is
-// Liberation Sans); "" when none is installed.
-std::string FontFileFor(const std::string& face, bool bold, bool italic);
-
 }  // namespace kvqsim
