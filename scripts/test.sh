@@ -25,8 +25,7 @@ run_suite "64-bit" "$here/build"
 if [ $quick -eq 0 ]; then
   export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:abort_on_error=1"
   export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
-  export LSAN_OPTIONS="suppressions=$here/scripts/lsan.supp"
   BUILD_TYPE=RelWithDebInfo run_suite "sanitizers" "$here/build-asan" -DSANITIZE=address,undefined
-  unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
+  unset ASAN_OPTIONS UBSAN_OPTIONS
   BUILD_TYPE=RelWithDebInfo run_suite "32-bit x86" "$here/build-i386" --toolchain "$here/cmake/i386.cmake"
 fi
