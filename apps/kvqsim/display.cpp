@@ -107,16 +107,22 @@ void DrawLine(cairo_t* cr, const sim::VCLine& l) {
   cairo_stroke(cr);
 }
 
-// A text with its cell's top left corner at (x, y); the font height is the
-// em size in pixels.
+// A text with its cell's top left corner at (x, y). The font height is the
+// height of the cell, ascent and descent together, as the Windows font
+// mapper takes a positive height: the module's layouts are made for that
+// (the 80-pixel "START" sits in the middle of its frame, the 32-pixel lines
+// fit the display's width and 25 pixels apart).
 void DrawText(cairo_t* cr, const sim::VCTextItem& t) {
   const bool bold = (t.fontStyle & FONT_BOLD) != 0, italic = (t.fontStyle & FONT_ITALIC) != 0;
   Pattern match = MatchFace(t.face, bold, italic);
   if (!match) return;
   cairo_font_face_t* face = cairo_ft_font_face_create_for_pattern(match.get());
   cairo_set_font_face(cr, face);
-  cairo_set_font_size(cr, t.fontHeight > 0 ? t.fontHeight : 16);
   cairo_font_extents_t fe;
+  cairo_set_font_size(cr, 1);
+  cairo_font_extents(cr, &fe);
+  const double cell = t.fontHeight > 0 ? t.fontHeight : 16;
+  cairo_set_font_size(cr, fe.ascent + fe.descent > 0 ? cell / (fe.ascent + fe.descent) : cell);
   cairo_font_extents(cr, &fe);
   SetColour(cr, t.colour & 0xFFFFFF);
   cairo_move_to(cr, t.x, t.y + fe.ascent);

@@ -248,18 +248,19 @@ TEST_F(Cli, DisplayPictureShowsTheLastRedraw) {
   EXPECT_GE(minX, 130);
   EXPECT_LT(maxX, 420);
   EXPECT_GT(minY, 250);
-  EXPECT_NEAR(maxY - minY, 58, 4);  // capitals of an 80-pixel font
+  EXPECT_NEAR(maxY - minY, 51, 4);  // capitals of a font with an 80-pixel cell
 
   // The same run twice gives the same picture.
   ASSERT_EQ(Run("--root '" + root + "' --script probe.lua --display d2.png --quiet"), 0) << err;
   EXPECT_EQ(ReadFile(Path("d2.png")), ReadFile(Path("d.png")));
 }
 
-// The tractor's status display in a proportional bold sans: "START" fills its
-// frame, the labels take the widths of the font's design (advance widths of
-// Liberation Sans Bold: "START" 3.333 em, "Attach Towbar to" 8.167 em,
-// "Front  |  Back" 6.668 em, less the side bearings of the end letters), and
-// the picture is compressed.
+// The tractor's status display in a proportional bold sans, a font's height
+// being its cell's (1.117 em for Liberation Sans): "START" stands in the
+// middle of its frame, and the labels take the widths of the font's design
+// (advance widths of Liberation Sans Bold: "START" 3.333 em, "Attach Towbar
+// to" 8.167 em, "Front  |  Back" 6.668 em, less the side bearings of the end
+// letters). The picture is compressed.
 TEST_F(Cli, TractorDisplayIsDrawnInARealFont) {
   const char* setup =
       "local tug = oapi.create_vessel('Tug', 'KVQ_R7700', {lng = -80.6758, lat = 28.5227, hdg = 270})\n"
@@ -277,19 +278,43 @@ TEST_F(Cli, TractorDisplayIsDrawnInARealFont) {
   ASSERT_TRUE(kvqsim::ReadPicture(Path("off.png"), &off));
   ASSERT_TRUE(kvqsim::ReadPicture(Path("on.png"), &on));
   int first = 0, last = 0;
-  // "START" at x 130, inside the frame's sides at 80 and 420.
+  // "START" at x 130, inside the frame's sides at 80 and 420, its middle on the frame's.
   ASSERT_TRUE(off.InkColumns(84, 250, 417, 334, &first, &last));
-  EXPECT_NEAR(last - first + 1, 262, 10);
-  EXPECT_NEAR(first, 133, 4);
+  EXPECT_NEAR(last - first + 1, 235, 8);
+  EXPECT_NEAR((first + last) / 2.0, 250, 4);
   // "Attach Towbar to" at (140, 260) and "Front  |  Back" at (175, 300), 32 pixels.
   ASSERT_TRUE(on.InkColumns(0, 260, on.width, 298, &first, &last));
-  EXPECT_NEAR(last - first + 1, 260, 8);
+  EXPECT_NEAR(last - first + 1, 231, 8);
   EXPECT_NEAR(first, 140, 3);
   ASSERT_TRUE(on.InkColumns(0, 300, on.width, on.height, &first, &last));
-  EXPECT_NEAR(last - first + 1, 203, 8);
+  EXPECT_NEAR(last - first + 1, 181, 8);
   EXPECT_NEAR(first, 176, 3);
   // Nothing but the labels: no frame once the engine runs.
   EXPECT_FALSE(on.InkColumns(0, 0, on.width, 255, &first, &last));
+
+  // With an airliner on the towbar every line is whole: the two at the top
+  // keep a gap between them, the longest label ends inside the display.
+  WriteFile(Path("coupled.lua"),
+            std::string(setup) +
+                "oapi.create_vessel('Jet', 'Airliner', {ref = 'Tug', x = 0, z = 21.5, hdg = 180})\n"
+                "for _, k in ipairs({13, 12, 12}) do\n"
+                "  assert(oapi.vc_click(k, PANEL_MOUSE.LBDOWN, 0.5, 0.5))\n"
+                "  oapi.vc_click(k, PANEL_MOUSE.LBUP, 0.5, 0.5)\n"
+                "end\n"
+                "proc.skip()\n"
+                "assert(tug:mode() == 2)\n");
+  ASSERT_EQ(Run("--script coupled.lua --display coupled.png --quiet"), 0) << err;
+  kvqsim::Picture coupled;
+  ASSERT_TRUE(kvqsim::ReadPicture(Path("coupled.png"), &coupled));
+  int inkRows = 0, gapRows = 0;
+  for (int y = 5; y < 62; ++y) {
+    const bool ink = coupled.InkColumns(0, y, coupled.width, y + 1, &first, &last);
+    inkRows += ink;
+    gapRows += inkRows > 0 && !ink;
+  }
+  EXPECT_GE(gapRows, 2);
+  ASSERT_TRUE(coupled.InkColumns(0, 260, coupled.width, 298, &first, &last));
+  EXPECT_LT(last, coupled.width - 2);
 }
 
 TEST_F(Cli, DisplayWithoutACockpitIsBadInput) {

@@ -3,11 +3,13 @@
 // pens, on the display's dark glass.
 
 const GLASS = '#101418';
-// A font's height is its em size in pixels and a text's y the top of its
-// cell; Liberation Sans puts the baseline 0.905 em below that top. Every
-// face is drawn in Liberation Sans, the one family the page carries (the
-// display's "Sans" among them), as kvqsim's pictures draw it.
-const ASCENT_EM = 0.905;
+// A font's height is the height of its cell (ascent and descent together,
+// as the Windows font mapper takes a positive height) and a text's y the top
+// of that cell. Liberation Sans: ascent 1854 and descent 434 of 2048 units
+// to the em. Every face is drawn in Liberation Sans, the one family the page
+// carries (the display's "Sans" among them), as kvqsim's pictures draw it.
+const ASCENT_EM = 1854 / 2048;
+const CELL_EM = (1854 + 434) / 2048;
 
 export class Display {
   constructor(canvas) {
@@ -43,7 +45,7 @@ export class Display {
     }
     ctx.setLineDash([]);
     for (const t of draw.texts) {
-      const em = t.height || 16;
+      const em = (t.height || 16) / CELL_EM;
       ctx.font = `${t.italic ? 'italic ' : ''}${t.bold ? 'bold ' : ''}${em}px "Liberation Sans", sans-serif`;
       ctx.fillStyle = t.colour;
       ctx.textBaseline = 'alphabetic';
