@@ -3,6 +3,7 @@
 #include "cockpit/controls.h"
 #include "cockpit/gauges.h"
 #include "cockpit/vc_layout.h"
+#include "crew/numbers.h"
 #include "towing/actions.h"
 #include "vessel/kvq_r7700.h"
 
@@ -113,9 +114,10 @@ bool VCRedrawEvent(KVQ_R7700& v, int id, int event, SURFHANDLE surf) {
     }
     case STATUS_DISPLAY: return DrawStatusDisplay(v, surf);
     case AREA_PEDALS: {
-      v.SetAnimation(v.animSteeringWheel, SteeringWheelState(v.GetControlSurfaceLevel(AIRCTRL_RUDDER)));
-      v.SetAnimation(v.animThrottlePedal, ThrottlePedalState(v.GetThrusterGroupLevel(THGROUP_MAIN)));
-      v.SetAnimation(v.animBrakePedal, BrakePedalState(v.GetWheelbrakeLevel(2), v.parkingBrake));
+      // A level a script set to a non-finite number shows as 0.
+      v.SetAnimation(v.animSteeringWheel, SteeringWheelState(FiniteOrZero(v.GetControlSurfaceLevel(AIRCTRL_RUDDER))));
+      v.SetAnimation(v.animThrottlePedal, ThrottlePedalState(FiniteOrZero(v.GetThrusterGroupLevel(THGROUP_MAIN))));
+      v.SetAnimation(v.animBrakePedal, BrakePedalState(FiniteOrZero(v.GetWheelbrakeLevel(2)), v.parkingBrake));
       return false;
     }
     case AREA_PARKING_BRAKE: v.SetAnimation(v.animParkingBrake, ParkingBrakeLeverState(v.parkingBrake)); return false;

@@ -9,13 +9,6 @@
 #include "crew/numbers.h"
 #include "host/win.h"
 
-AirlockLink& GetAirlockLink(int index) {
-  static AirlockLink links[AIRLOCK_LINK_COUNT];
-  if (index < 0) index = 0;
-  if (index >= AIRLOCK_LINK_COUNT) index = AIRLOCK_LINK_COUNT - 1;
-  return links[index];
-}
-
 int AirlockLink::Reset(OBJHANDLE handle) {
   *this = AirlockLink{};
   scanTimer = oapiRand();
@@ -73,28 +66,28 @@ int AirlockLink::ProbeDockedAirlock(int port) const {
 
 int CrewClient::DefineAirlock(int openFlag, float xMin, float xMax, float yMin, float yMax, float zMin,
                               float zMax) {
-  AirlockLink& link = GetAirlockLink(instanceIndex);
   if (xMax < xMin || yMax < yMin || zMax < zMin || (openFlag != 0 && openFlag != 1) ||
-      link.vesselInterface == nullptr)
+      airlock.vesselInterface == nullptr)
     return 0;
-  link.xMin = xMin;
-  link.xMax = xMax;
-  link.yMin = yMin;
-  link.yMax = yMax;
-  link.zMin = zMin;
-  link.zMax = zMax;
-  link.openFlag = openFlag;
-  link.shapeDefined = 1;
+  airlock.xMin = xMin;
+  airlock.xMax = xMax;
+  airlock.yMin = yMin;
+  airlock.yMax = yMax;
+  airlock.zMin = zMin;
+  airlock.zMax = zMax;
+  airlock.openFlag = openFlag;
+  airlock.shapeDefined = 1;
   VECTOR3 pos, dir, rot;
-  link.AttachmentVectors(pos, dir, rot);
-  if (link.airlockAttachment == nullptr)
-    link.airlockAttachment = link.vesselInterface->CreateAttachment(false, pos, dir, rot, AIRLOCK_ATTACHMENT_ID, false);
+  airlock.AttachmentVectors(pos, dir, rot);
+  if (airlock.airlockAttachment == nullptr)
+    airlock.airlockAttachment =
+        airlock.vesselInterface->CreateAttachment(false, pos, dir, rot, AIRLOCK_ATTACHMENT_ID, false);
   else
-    link.vesselInterface->SetAttachmentParams(link.airlockAttachment, pos, dir, rot);
+    airlock.vesselInterface->SetAttachmentParams(airlock.airlockAttachment, pos, dir, rot);
   readyFlags |= 2;
   airlockOpen = openFlag;
-  link.PublishFreeSeats(maxCrew);
-  if (link.shapeDefined == 1) link.autoAbsorb = 0;
+  airlock.PublishFreeSeats(maxCrew);
+  if (airlock.shapeDefined == 1) airlock.autoAbsorb = 0;
   return 1;
 }
 

@@ -1,11 +1,10 @@
 // The per-vessel airlock link: what the vessel publishes to the crew add-on
 // on its "UMmu" attachment, the crew vessels it creates and the scan of the
-// scene for crew coming aboard. One entry per vessel in a module-wide table.
+// scene for crew coming aboard. Each vessel's crew client holds its own.
 #pragma once
 
 #include "host/orbiterapi.h"
 
-constexpr int AIRLOCK_LINK_COUNT = 100;
 constexpr const char* AIRLOCK_ATTACHMENT_ID = "UMmu";
 constexpr const char* CREW_ATTACHMENT_ID = "U-Mm";
 constexpr const char* CREW_VESSEL_CLASS = "UMmu";
@@ -52,8 +51,6 @@ struct AirlockLink {
   // autoAbsorb is set, else kept in arrivedVessel. Returns the kind.
   int Arrive(OBJHANDLE crewVessel, int kind);
 };
-
-AirlockLink& GetAirlockLink(int index);
 
 // The vessel docked at a port of v, or null.
 OBJHANDLE DockedVessel(const VESSEL* v, int port);

@@ -114,19 +114,18 @@ int CrewClient::ProcessArrivals() {
   // transfer addressed here waits, rather than someone being deleted
   // without a seat to go to.
   if (!HasFreeSeat()) return 0;
-  AirlockLink& link = GetAirlockLink(instanceIndex);
-  const int r = link.ScanArrivals();
+  const int r = airlock.ScanArrivals();
   if (r <= 0) return 0;
   char label[LABEL_CHARS + 1];
-  const size_t arrivedLength = std::strlen(link.arrivedName);
-  CopyBounded(label, sizeof label, arrivedLength > PREFIX_CHARS ? link.arrivedName + PREFIX_CHARS : "", LABEL_CHARS);
+  const size_t arrivedLength = std::strlen(airlock.arrivedName);
+  CopyBounded(label, sizeof label, arrivedLength > PREFIX_CHARS ? airlock.arrivedName + PREFIX_CHARS : "", LABEL_CHARS);
   char code[5], name[MEMBER_NAME_CHARS + 1];
   SplitCrewLabel(label, code, sizeof code, name, sizeof name);
-  if (link.arrivedVessel == nullptr) return 0;
+  if (airlock.arrivedVessel == nullptr) return 0;
   if (r == 1) oapiSetFocusObject(vessel);
-  oapiDeleteVessel(link.arrivedVessel);
-  link.arrivedVessel = nullptr;
+  oapiDeleteVessel(airlock.arrivedVessel);
+  airlock.arrivedVessel = nullptr;
   CopyBounded(lastArrivalName, sizeof lastArrivalName, name, MEMBER_NAME_CHARS);
-  AddMember(name, link.arrivedAge, link.arrivedPulse, link.arrivedWeight, code);
+  AddMember(name, airlock.arrivedAge, airlock.arrivedPulse, airlock.arrivedWeight, code);
   return r;
 }

@@ -3,6 +3,7 @@
 // every vessel; the module-wide tables are shared by all of them.
 #pragma once
 
+#include "crew/airlock_link.h"
 #include "host/orbiterapi.h"
 
 struct CrewMember {
@@ -73,9 +74,13 @@ class CrewClient {
   char emptyName[2] = "";
   char lastArrivalName[50] = "";
   OBJHANDLE vessel = nullptr;
-  int instanceIndex = 0;
+  int instanceIndex = 0;  // creation number of the vessel, saturating at 99
   ActionAreaTable* actionTable = nullptr;
   int actionAreaCount = 0;
   double noticeDeadline = 0;
   int outdatedFlag = 0;
+  // The vessel's own airlock link: it lives and dies with the vessel, so it
+  // never outlives the vessel interface it holds, however many vessels of
+  // the class were created.
+  AirlockLink airlock;
 };

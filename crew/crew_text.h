@@ -16,3 +16,10 @@ bool EqualsIgnoreCase(const char* a, const char* b);
 bool StartsWithIgnoreCase(const char* text, const char* prefix);
 // Every character other than 0-9, A-Z and a-z becomes a space, in place.
 void SanitizeCrewName(char* text);
+// Copies at most maxChars characters of a function code into dst, leaving
+// out what a crew line cannot carry back: "-" (the line's separator),
+// blanks and control characters. A null code gives "".
+void CopyFunctionCode(char* dst, size_t size, const char* code, size_t maxChars);
+// The decimal integer at the start of a text (blanks and a sign allowed), 0
+// when there is none; saturates at the int range instead of overflowing.
+int ReadLeadingInteger(const char* text);

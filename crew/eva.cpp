@@ -140,9 +140,8 @@ int CrewClient::EvaMember(const char* name) {
   if (name == nullptr || std::strlen(name) > 39) return -4;
   if (crewCount <= 0) return 0;
   if (airlockOpen == 0) return -1;
-  AirlockLink& link = GetAirlockLink(instanceIndex);
-  if (DockedVessel(link.vesselInterface, link.dockPort) != nullptr) {
-    const int seats = link.ProbeDockedAirlock(link.dockPort);
+  if (DockedVessel(airlock.vesselInterface, airlock.dockPort) != nullptr) {
+    const int seats = airlock.ProbeDockedAirlock(airlock.dockPort);
     if (seats == 0) return -3;
     if (seats < 0) return -5;
   }
@@ -160,8 +159,8 @@ int CrewClient::EvaMember(const char* name) {
   else
     CopyBounded(label, sizeof label, member.name);
   SelectEvaMesh(member.functionCode);
-  const int r = link.SpawnCrewVessel(label, member.age, evaParameter, member.pulse, static_cast<int>(member.weight),
-                                     CrewSuitMeshName(), &evaPosition, &evaRotation, nullptr);
+  const int r = airlock.SpawnCrewVessel(label, member.age, evaParameter, member.pulse, static_cast<int>(member.weight),
+                                        CrewSuitMeshName(), &evaPosition, &evaRotation, nullptr);
   if (r == 1 || r == 2) {
     RemoveMember(member.name);
     return r;

@@ -19,15 +19,13 @@ bool ComposeVersionNotice(const char* vesselName, int outdated, double now, doub
   const double shown = static_cast<float>(remaining);
   const char* name = vesselName != nullptr ? vesselName : "";
   if (remaining > BLINK_PHASE) {
-    if (std::fmod(now, CYCLE) < FIRST_TEXT) {
-      if (outdated)
-        std::snprintf(out, size, "%s require \"Universal MMU\" ver 2.0 or higher. Download at %s (%0.0f)", name,
-                      CREW_ADDON_DOWNLOAD, shown);
-      else
-        std::snprintf(out, size, "UMMU 2.0 will push this addon one step further. (%0.0f)", shown);
-    } else {
+    if (std::fmod(now, CYCLE) < FIRST_TEXT)
+      std::snprintf(out, size, "%s require \"Universal MMU\" ver 2.0 or higher. Download at %s (%0.0f)", name,
+                    CREW_ADDON_DOWNLOAD, shown);
+    else if (outdated)
       std::snprintf(out, size, "Your version of UMMU is outdated (%0.0f)", shown);
-    }
+    else
+      std::snprintf(out, size, "UMMU 2.0 will push this addon one step further. (%0.0f)", shown);
   } else if (std::fmod(now, 1.0) >= BLINK_ON) {
     out[0] = '\0';
   } else if (outdated) {

@@ -1,4 +1,5 @@
-// Numbers read from other vessels' attachments are untrusted doubles.
+// Doubles that may hold anything (numbers read from other vessels'
+// attachments, control levels a script set) turned into defined values.
 #pragma once
 
 #include <climits>
@@ -11,3 +12,6 @@ inline int TruncateToInt(double value) {
   if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
   return static_cast<int>(value);
 }
+
+// The value itself when finite; NaN and the infinities give 0.
+inline double FiniteOrZero(double value) { return std::isfinite(value) ? value : 0.0; }

@@ -33,7 +33,7 @@ int CrewClient::Init(OBJHANDLE vesselHandle) {
   if (vesselHandle == nullptr) return -1;
   int& counter = CrewInstanceCounter();
   instanceIndex = counter;
-  const int linked = GetAirlockLink(instanceIndex).Reset(vesselHandle);
+  const int linked = airlock.Reset(vesselHandle);
   outdatedFlag = 0;
   if (linked != 1) {
     noticeDeadline = oapiGetSysTime() + NOTICE_DURATION;
@@ -70,9 +70,8 @@ int CrewClient::Init(OBJHANDLE vesselHandle) {
 }
 
 void CrewClient::PublishSeats() {
-  AirlockLink& link = GetAirlockLink(instanceIndex);
-  link.PublishFreeSeats(maxCrew - crewCount);
-  link.PublishSecondValue(0);
+  airlock.PublishFreeSeats(maxCrew - crewCount);
+  airlock.PublishSecondValue(0);
 }
 
 int CrewClient::SetMaxCrew(int seats) {
@@ -123,7 +122,8 @@ int CrewClient::AddMember(const char* name, int age, int pulse, int weight, cons
   CrewMember& m = roster[crewCount];
   CopyBounded(m.name, sizeof m.name, name, NAME_MAX_CHARS);
   SanitizeCrewName(m.name);
-  CopyBounded(m.functionCode, sizeof m.functionCode, functionCode, CODE_MAX_CHARS);
+  // Whatever was typed, the member comes back from a saved scenario.
+  CopyFunctionCode(m.functionCode, sizeof m.functionCode, functionCode, CODE_MAX_CHARS);
   m.age = std::clamp(age, AGE_MIN, AGE_MAX);
   m.pulse = std::clamp(pulse, 0, PULSE_MAX);
   m.weight = std::clamp(weight, WEIGHT_MIN, WEIGHT_MAX);

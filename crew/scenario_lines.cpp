@@ -41,8 +41,7 @@ int CrewClient::LoadCrewLine(const char* line) {
   }
   roster[crewCount] = member;
   linesLoaded += 1;
-  AirlockLink& link = GetAirlockLink(instanceIndex);
-  link.PublishFreeSeats(maxCrew - (crewCount + 1));
+  airlock.PublishFreeSeats(maxCrew - (crewCount + 1));
   if (vessel != nullptr && autoMass == 1) oapiSetEmptyMass(vessel, oapiGetEmptyMass(vessel) + member.weight);
   crewCount += 1;
   totalCrewWeight += member.weight;

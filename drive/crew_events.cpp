@@ -1,6 +1,6 @@
 #include "drive/crew_events.h"
 
-#include <climits>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -29,19 +29,6 @@ enum PromptState : char {
   PROMPT_FUNCTION_OPEN,
   PROMPT_COMPLETE,
 };
-
-// The leading decimal integer of a text (blanks and a sign allowed), 0 when
-// there is none; saturates instead of overflowing.
-long LeadingInteger(const char* text) {
-  while (*text == ' ' || *text == '\t') ++text;
-  bool negative = false;
-  if (*text == '+' || *text == '-') negative = *text++ == '-';
-  long value = 0;
-  for (; *text >= '0' && *text <= '9'; ++text) {
-    if (value < INT_MAX) value = value * 10 + (*text - '0');
-  }
-  return negative ? -value : value;
-}
 
 void ReportArrivals(KVQ_R7700& v) {
   const int r = v.crew.ProcessArrivals();
@@ -104,14 +91,12 @@ void RunAddCrewDialogue(KVQ_R7700& v) {
       p.crewPromptAge[sizeof p.crewPromptAge - 1] = '\0';
       p.crewPromptName[sizeof p.crewPromptName - 1] = '\0';
       p.crewPromptFunction[sizeof p.crewPromptFunction - 1] = '\0';
-      long age = LeadingInteger(p.crewPromptAge);
-      if (age < NEW_CREW_AGE_MIN) age = NEW_CREW_AGE_MIN;
-      if (age > NEW_CREW_AGE_MAX) age = NEW_CREW_AGE_MAX;
-      const int added = v.crew.AddMember(p.crewPromptName, static_cast<int>(age), NEW_CREW_PULSE, NEW_CREW_WEIGHT,
-                                         p.crewPromptFunction);
+      const int age = std::clamp(ReadLeadingInteger(p.crewPromptAge), NEW_CREW_AGE_MIN, NEW_CREW_AGE_MAX);
+      const int added =
+          v.crew.AddMember(p.crewPromptName, age, NEW_CREW_PULSE, NEW_CREW_WEIGHT, p.crewPromptFunction);
       if (added == 1)
         std::snprintf(PostMessage(v), sizeof v.messageText, "Crew \"%s\" aged %i added to vessel", p.crewPromptName,
-                      static_cast<int>(age));
+                      age);
       else
         CopyBounded(PostMessage(v), sizeof v.messageText, "ERROR: Crew not added (vessel full?)");
       break;

@@ -25,4 +25,5 @@ struct DriveStepResult {
   SurfacePoint position{};  // new surface position
 };
 
+// An input that is not a finite number counts as 0.
 DriveStepResult StepDrive(const DriveState& state, int steerMode, const DriveStepInputs& in);

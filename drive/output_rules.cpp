@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "crew/numbers.h"
 #include "drive/steering_constants.h"
 
 namespace {
@@ -25,11 +26,12 @@ void SteerAxle(double k, double d, double out[2]) {
 }
 }  // namespace
 
-int EngineSoundFrequency(double rpm) { return static_cast<int>(rpm * ENGINE_SOUND_HZ_PER_RPM); }
+// Both conversions are defined for any value, NaN and infinities included.
+int EngineSoundFrequency(double rpm) { return TruncateToInt(rpm * ENGINE_SOUND_HZ_PER_RPM); }
 
 int RollingSoundVolume(double speed) {
   const double volume = std::fabs(speed) * ROLLING_VOLUME_PER_MPS * MAX_VOLUME;
-  return volume >= MAX_VOLUME ? MAX_VOLUME : static_cast<int>(volume);
+  return volume >= MAX_VOLUME ? MAX_VOLUME : TruncateToInt(volume);
 }
 
 double WheelRollStep(double speed, double dt) { return speed * WHEEL_RADIANS_PER_M * dt * TURNS_PER_RADIAN; }

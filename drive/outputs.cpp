@@ -1,5 +1,6 @@
 #include "drive/outputs.h"
 
+#include "crew/numbers.h"
 #include "drive/cockpit_pictures.h"
 #include "drive/output_rules.h"
 #include "sound/sound_client.h"
@@ -117,7 +118,7 @@ void UpdateStepOutputs(KVQ_R7700& v, double simt, double dt, double brake) {
     v.SetAnimation(v.animWheel[k], v.wheelRoll[k]);
   }
 
-  const double steer = v.GetControlSurfaceLevel(AIRCTRL_RUDDER);
+  const double steer = FiniteOrZero(v.GetControlSurfaceLevel(AIRCTRL_RUDDER));
   UpdateIndicators(v, steer, simt);
 
   // While the parking brake is set the brake lamps keep their last state.

@@ -1,5 +1,6 @@
 #include "drive/prestep.h"
 
+#include "crew/numbers.h"
 #include "drive/cockpit_pictures.h"
 #include "drive/crew_events.h"
 #include "drive/drive_step.h"
@@ -80,7 +81,7 @@ void ShowSteerMode(const KVQ_R7700& v, const SteerModeChoice& c) {
 }  // namespace
 
 void RunPreStep(KVQ_R7700& v, double simt, double simdt) {
-  const double dt = simdt;
+  const double dt = FiniteOrZero(simdt);
   // A vessel that has not been placed yet is new: its cockpit textures may
   // have been loaded afresh, so every picture is copied again.
   if (!v.haveSavedPosition) ForgetPictures();
@@ -102,7 +103,7 @@ void RunPreStep(KVQ_R7700& v, double simt, double simdt) {
   VECTOR3 weight{0, 0, 0};
   v.GetWeightVector(weight);
   in.drive.weightY = weight.y;
-  in.steer = v.GetControlSurfaceLevel(AIRCTRL_RUDDER);
+  in.steer = FiniteOrZero(v.GetControlSurfaceLevel(AIRCTRL_RUDDER));
   in.attitudeMode = in.steer == 0 ? v.GetAttitudeMode() : 0;
   in.towMode = v.towMode;
   v.gravityRef = v.GetGravityRef();

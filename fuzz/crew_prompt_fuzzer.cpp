@@ -1,10 +1,12 @@
 // Text typed into the add-crew input boxes. First the callback on its own,
 // on a prompt block in any state and with any contents, fenced by guard
 // bytes; then whole dialogues in a tractor: the add-crew key, frames, texts
-// entered or boxes escaped, the block overwritten with anything between.
+// entered or boxes escaped, the block overwritten with anything between;
+// every member added comes back from the crew line a scenario saves.
 #include <cstring>
 #include <string>
 
+#include "crew/crew_line.h"
 #include "drive/crew_events.h"
 #include "fuzz/fuzz_host.h"
 #include "host/keys.h"
@@ -61,6 +63,19 @@ void CallbackAlone(fuzz::Bytes& in) {
     if ((i < lo || i >= hi) && a[i] != b[i]) fuzz::Require("byte outside the field changed", "a typed text");
 }
 
+// A member saved in a scenario reads back the same, whatever was typed. (A
+// name emptied by overwriting the block is no typed text: the boxes take 2
+// to 38 characters.)
+bool ComesBackFromItsLine(const CrewMember& m) {
+  if (m.name[0] == '\0') return true;
+  char value[300];
+  FormatCrewLine(m, value, sizeof value);
+  CrewMember back{};
+  return ParseCrewLine((std::string(CREW_LINE_KEY) + " " + value).c_str(), back) &&
+         std::strcmp(back.name, m.name) == 0 && std::strcmp(back.functionCode, m.functionCode) == 0 &&
+         back.age == m.age && back.pulse == m.pulse && back.weight == m.weight;
+}
+
 void Dialogue(fuzz::Bytes& in) {
   fuzz::Restart();
   KVQ_R7700* tug = fuzz::NewTractor();
@@ -115,6 +130,8 @@ void Dialogue(fuzz::Bytes& in) {
     if (crew != crewBefore) {
       if (!completed || crew != crewBefore + 1) fuzz::Require("crew changed outside a completed dialogue", "a step");
       if (std::strncmp(tug->messageText, "Crew \"", 6) != 0) fuzz::Require("added without its message", "a step");
+      if (!ComesBackFromItsLine(tug->crew.roster[crew - 1]))
+        fuzz::Require("the member added does not come back from its crew line", "a step");
     } else if (completed && std::strcmp(tug->messageText, "ERROR: Crew not added (vessel full?)") != 0) {
       fuzz::Require("refusal not reported", "a dialogue step");
     }

@@ -1,6 +1,6 @@
 // Key events and frames in any order: key codes, modifiers, key-down and
 // key-up, with or without a keyboard state; frames with any throttle,
-// brake, rudder and attitude mode; crew members who left walking into the
+// brake, rudder (NaN and infinities among them) and attitude mode; crew members who left walking into the
 // airlock or to a hitch. An airliner stands ahead of the tractor and one
 // behind it. After every event and every frame: the tractor's invariants,
 // the people conserved, and no frame in which the speed changes sign.
@@ -76,9 +76,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (!down && r != 1) fuzz::Require("key-up not answered with 1", "a key-up");
       Check(*tug, people, "a key");
     } else if (kind < 220) {
-      tug->SetThrusterGroupLevel(THGROUP_MAIN, in.Unit());
-      tug->SetWheelbrakeLevel(in.Unit() * in.Unit(), 0, true);
-      tug->SetControlSurfaceLevel(AIRCTRL_RUDDER, in.Unit() * 2 - 1);
+      double levels[3] = {in.Unit(), in.Unit() * in.Unit(), in.Unit() * 2 - 1};
+      if (kind >= 205) {
+        // A level no control gives but a host passes on: NaN or an infinity.
+        const double bad[] = {std::nan(""), HUGE_VAL, -HUGE_VAL};
+        levels[kind % 3] = bad[(kind / 3) % 3];
+      }
+      tug->SetThrusterGroupLevel(THGROUP_MAIN, levels[0]);
+      tug->SetWheelbrakeLevel(levels[1], 0, true);
+      tug->SetControlSurfaceLevel(AIRCTRL_RUDDER, levels[2]);
       tug->SetAttitudeMode(in.Int(0, 2));
       const int frames = in.Int(1, 16);
       for (int i = 0; i < frames; ++i) {

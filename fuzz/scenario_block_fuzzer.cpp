@@ -1,7 +1,9 @@
 // A tractor's block of a scenario file, written by hand or by another tool:
 // its own four items, crew lines and host lines in any order and shape.
 // The first byte chooses the path: through a scenario file the host loads,
-// or line by line into the tractor's and the crew client's readers.
+// or line by line into the tractor's and the crew client's readers. Tow
+// lengths too short to divide by (see the seed tiny_lengths) keep the
+// angles finite and the saved lines numbers.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -56,6 +58,19 @@ void Frames(int n) {
   }
 }
 
+// The tractor's own lines of a saved block hold numbers, never nan or inf.
+void RequireNumbersOnly(const std::string& block, const char* context) {
+  std::istringstream lines(block);
+  for (std::string line; std::getline(lines, line);) {
+    const size_t at = line.find_first_not_of(' ');
+    if (at == std::string::npos) continue;
+    const std::string item = line.substr(at, line.find(' ', at) - at);
+    if (item != "MODE" && item != "TRANS" && item != "LENG" && item != "ANGL") continue;
+    if (line.find_first_of("nNiI", at + item.size()) != std::string::npos)
+      fuzz::Require("saved a value that is not a number: " + line, context);
+  }
+}
+
 void ThroughHost(const std::vector<std::string>& lines) {
   const std::string dir = fuzz::Root() + "/Scenarios";
   const std::string in = dir + "/fuzz_in.scn", saved = dir + "/fuzz_saved.scn", again = dir + "/fuzz_again.scn";
@@ -80,6 +95,7 @@ void ThroughHost(const std::vector<std::string>& lines) {
 
   // What was saved loads back to the same lines.
   if (!sim::SaveScenario(saved, &error)) fuzz::Require("save failed: " + error, "saving");
+  RequireNumbersOnly(TractorBlock(ReadAll(saved)), "saving");
   fuzz::Restart();
   if (!sim::LoadScenario(saved, &error)) fuzz::Require("saved scenario does not load: " + error, "reloading");
   if (FindTug() == nullptr) fuzz::Require("the tractor is gone after reloading", "reloading");

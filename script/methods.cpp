@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr const char* VTABLE_NAME = "KVQ_R7700.vtable";
-
 // A method called on anything but a tractor: setters do nothing and return
 // nothing, getters return nil.
 int NoTractor(lua_State* L, int results) {
@@ -178,13 +176,11 @@ const luaL_Reg KVQ_R7700_METHODS[] = {
     {nullptr, nullptr},
 };
 
+// The userdata's first word is the host's vessel interface; whichever
+// metatable the host gave the userdata, the word counts only when it is a
+// live tractor of this class.
 KVQ_R7700* ScriptTractor(lua_State* L) {
   if (lua_type(L, 1) != LUA_TUSERDATA || lua_objlen(L, 1) < sizeof(VESSEL*)) return nullptr;
-  if (!lua_getmetatable(L, 1)) return nullptr;
-  luaL_getmetatable(L, VTABLE_NAME);
-  const bool ours = lua_rawequal(L, -1, -2) != 0;
-  lua_pop(L, 2);
-  if (!ours) return nullptr;
   VESSEL* candidate = nullptr;
   std::memcpy(&candidate, lua_touserdata(L, 1), sizeof candidate);
   return candidate ? LiveTractor(candidate) : nullptr;

@@ -21,7 +21,9 @@ for arg in "$@"; do
 done
 
 packages=(cmake ninja-build g++ make pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
-          liblua5.1-0-dev lua5.1)
+          liblua5.1-0-dev lua5.1 libcairo2-dev fonts-liberation2
+          # kvqsim --serve: HTTP and WebSocket, JSON; its browser test
+          libcivetweb-dev nlohmann-json3-dev chromium chromium-driver python3-selenium)
 
 # Both the 32-bit build and 32-bit Wine need Debian's i386 packages.
 if [ $i386 -eq 1 ] || [ $win32 -eq 1 ]; then
@@ -31,7 +33,8 @@ if [ $i386 -eq 1 ] || [ $win32 -eq 1 ]; then
   fi
 fi
 if [ $i386 -eq 1 ]; then
-  packages+=(g++-multilib liblua5.1-0-dev:i386 libgtest-dev:i386 libbenchmark-dev:i386)
+  packages+=(g++-multilib liblua5.1-0-dev:i386 libgtest-dev:i386 libbenchmark-dev:i386 libcairo2-dev:i386
+             libcivetweb-dev:i386)
 fi
 if [ $win32 -eq 1 ]; then
   packages+=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the 64-bit build, the same under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the 32-bit x86 build, then
-# the 32-bit Windows build under Wine. `scripts/test.sh --quick` runs the
-# 64-bit build only. Extra arguments after the options go to ctest.
+# Sets up, builds and runs every test: the 64-bit Release build, the same
+# under AddressSanitizer and UndefinedBehaviorSanitizer, the 32-bit x86
+# build, then the 32-bit Windows build under Wine (the last three
+# RelWithDebInfo). `scripts/test.sh --quick` runs the 64-bit build only.
+# Extra arguments after the options go to ctest.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 quick=0
@@ -24,8 +25,9 @@ run_suite "64-bit" "$here/build"
 if [ $quick -eq 0 ]; then
   export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:abort_on_error=1"
   export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
-  run_suite "sanitizers" "$here/build-asan" -DSANITIZE=address,undefined
+  BUILD_TYPE=RelWithDebInfo run_suite "sanitizers" "$here/build-asan" -DSANITIZE=address,undefined
   unset ASAN_OPTIONS UBSAN_OPTIONS
-  run_suite "32-bit x86" "$here/build-i386" --toolchain "$here/cmake/i386.cmake"
-  run_suite "32-bit Windows, under Wine" "$here/build-win32" --toolchain "$here/cmake/mingw-i686.cmake"
+  BUILD_TYPE=RelWithDebInfo run_suite "32-bit x86" "$here/build-i386" --toolchain "$here/cmake/i386.cmake"
+  BUILD_TYPE=RelWithDebInfo run_suite "32-bit Windows, under Wine" "$here/build-win32" \
+    --toolchain "$here/cmake/mingw-i686.cmake"
 fi

@@ -3,7 +3,8 @@
 # from Debian's own source packages (fetched with apt-get source), into
 # build-win32-deps/prefix (or $KVQ_WIN32_DEPS/prefix): Lua 5.1 as lua51.dll
 # with its import library and a pkg-config file, GoogleTest as static
-# libraries with its CMake package. Nothing of it is kept in the repository.
+# libraries with its CMake package, civetweb as civetweb.dll; and Debian's
+# nlohmann-json headers beside them. Nothing of it is kept in the repository.
 # Quick when everything is built already; remove the folder to rebuild.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
@@ -51,24 +52,27 @@ debian_source() {
   echo "$dir"
 }
 
-# build_c_dll NAME FOLDER FLAGS... -- SOURCES...: compiles C sources with the
-# toolchain into bin/NAME.dll and lib/libNAME.dll.a, the C and C++ runtimes
-# linked in so that the DLL needs nothing beside it.
+# build_c_dll NAME FOLDER FLAGS... -- SOURCES... [-- LIBRARIES...]: compiles
+# C sources with the toolchain into bin/NAME.dll and lib/libNAME.dll.a, the C
+# runtime linked in so that the DLL needs nothing beside it but Windows' own
+# libraries (-lws2_32, say).
 build_c_dll() {
   local name="$1" dir="$2"
   shift 2
-  local flags=()
+  local flags=() sources=()
   while [ "$1" != "--" ]; do flags+=("$1"); shift; done
   shift
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do sources+=("$1"); shift; done
+  [ $# -gt 0 ] && shift
   local obj="$deps/obj/$name"
   mkdir -p "$obj" "$prefix/bin" "$prefix/lib"
   local objects=()
-  for src in "$@"; do
+  for src in "${sources[@]}"; do
     local o="$obj/$(basename "${src%.c}").o"
     "$cc" "${cflags[@]}" "${flags[@]}" -c "$dir/$src" -o "$o"
     objects+=("$o")
   done
-  "$cc" -shared -static-libgcc -o "$prefix/bin/$name.dll" "${objects[@]}" \
+  "$cc" -shared -static-libgcc -o "$prefix/bin/$name.dll" "${objects[@]}" "$@" \
     -Wl,--out-implib,"$prefix/lib/lib$name.dll.a"
 }
 
@@ -119,6 +123,33 @@ build_googletest() {
   mark_built googletest "$GOOGLETEST_RECIPE"
 }
 
+# kvqsim's page server: civetweb with WebSockets, as Debian builds it, but
+# without TLS and CGI, which the page does not use.
+CIVETWEB_RECIPE="civetweb.dll -DUSE_WEBSOCKET -DNO_SSL -DNO_CGI -lws2_32"
+build_civetweb() {
+  built civetweb "$CIVETWEB_RECIPE" && return
+  echo "win32-deps: building civetweb for $target" >&2
+  local dir
+  dir="$(debian_source civetweb)"
+  # -w: its own warnings about Windows' 32-bit integer types are not ours to mend.
+  build_c_dll civetweb "$dir" -w -I"$dir/include" -DUSE_WEBSOCKET -DNO_SSL -DNO_CGI -- src/civetweb.c -- -lws2_32
+  mkdir -p "$prefix/include"
+  cp "$dir/include/civetweb.h" "$prefix/include/"
+  mark_built civetweb "$CIVETWEB_RECIPE"
+}
+
+# nlohmann-json is headers only: Debian's own package (nlohmann-json3-dev),
+# with its CMake package, is put where the toolchain looks.
+NLOHMANN_RECIPE="headers and CMake package of nlohmann-json3-dev $(dpkg-query -W -f='${Version}' nlohmann-json3-dev 2>/dev/null)"
+install_nlohmann_json() {
+  built nlohmann-json "$NLOHMANN_RECIPE" && return
+  mkdir -p "$prefix/include" "$prefix/share/cmake"
+  rm -rf "$prefix/include/nlohmann" "$prefix/share/cmake/nlohmann_json"
+  cp -r /usr/include/nlohmann "$prefix/include/"
+  cp -r /usr/share/cmake/nlohmann_json "$prefix/share/cmake/"
+  mark_built nlohmann-json "$NLOHMANN_RECIPE"
+}
+
 # The Wine prefix the test programs run in, made once: its first start takes
 # a while, and test programs started side by side by the build would race
 # to make it.
@@ -130,4 +161,6 @@ make_wine_prefix() {
 
 build_lua
 build_googletest
+build_civetweb
+install_nlohmann_json
 make_wine_prefix

@@ -534,6 +534,16 @@ const char* GetClassNameOf(OBJHANDLE h) {
 
 OBJHANDLE GetPlanet() { return &W().planet; }
 
+int AnimationCount(OBJHANDLE h) {
+  Vessel* v = host::AsVessel(h);
+  return v != nullptr ? static_cast<int>(v->animations.size()) : 0;
+}
+
+int BeaconCount(OBJHANDLE h) {
+  Vessel* v = host::AsVessel(h);
+  return v != nullptr ? static_cast<int>(v->beacons.size()) : 0;
+}
+
 void SetVisual(OBJHANDLE h, bool on) {
   Vessel* v = host::AsVessel(h);
   if (v == nullptr) return;

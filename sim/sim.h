@@ -87,6 +87,10 @@ OBJHANDLE GetParent(OBJHANDLE h);
 const char* GetClassNameOf(OBJHANDLE h);
 OBJHANDLE GetPlanet();  // "Earth"
 
+// How many animations and beacons a vessel has (0 for an unknown one).
+int AnimationCount(OBJHANDLE h);
+int BeaconCount(OBJHANDLE h);
+
 // Visuals.
 void SetVisual(OBJHANDLE h, bool on);
 bool HasVisual(OBJHANDLE h);
@@ -107,10 +111,30 @@ int VCPosition();  // -1 when none loaded
 bool VCClick(int area, int event, double x, double y);
 // Texts written in an area's last redraw, in order.
 std::vector<std::string> VCTexts(int area);
-struct VCLine { int x0, y0, x1, y1; };
-struct VCTextItem { int x, y; std::string text; int fontHeight; DWORD colour; };
+// What the Sketchpad drew in a redraw: lines with the pen selected then
+// (without one, a solid white pen one pixel wide), texts with the font and
+// text colour (0xRRGGBB).
+struct VCLine {
+  int x0, y0, x1, y1;
+  int penStyle = 1;  // 0 invisible, 1 solid, 2 dashed
+  int penWidth = 1;
+  DWORD penColour = 0xFFFFFF;
+};
+struct VCTextItem {
+  int x, y;
+  std::string text;
+  int fontHeight;  // 0 without a font
+  DWORD colour;
+  std::string face;  // the font's face name, "" without a font
+  int fontStyle;     // FONT_BOLD, FONT_ITALIC, FONT_UNDERLINE bits
+};
 std::vector<VCTextItem> VCTextItems(int area);
 std::vector<VCLine> VCLines(int area);
+// The current position's neighbours (left, right, top, bottom; -1 none).
+void VCNeighbours(int out[4]);
+// The areas registered at the current position with their mouse flags.
+struct VCAreaInfo { int id, mouse; };
+std::vector<VCAreaInfo> VCAreas();
 // Pixel size and the RECT of an area's target on its surface.
 bool VCAreaRect(int area, RECT* rect);
 SURFHANDLE VCAreaSurface(int area);

@@ -92,12 +92,12 @@ DWORD Sketchpad::SetTextColor(DWORD col) {
 
 bool Sketchpad::Text(int x, int y, const char* str, int len) {
   if (str == nullptr) return false;
-  host::VCRecordText(x, y, str, len, font ? font->height : 0, textColour);
+  host::VCRecordText(x, y, str, len, font, textColour);
   return true;
 }
 
 void Sketchpad::Line(int x0, int y0, int x1, int y1) {
-  host::VCRecordLine(x0, y0, x1, y1);
+  host::VCRecordLine(x0, y0, x1, y1, pen);
   host::Surface* s = host::AsSurface(surf);
   if (s == nullptr || (pen != nullptr && pen->style == 0)) return;
   const DWORD c = pen ? pen->colour : 0xFFFFFFu;

@@ -97,14 +97,16 @@ void VCFrame() {
   RedrawPending();
 }
 
-void VCRecordText(int x, int y, const char* str, int len, int fontHeight, DWORD colour) {
+void VCRecordText(int x, int y, const char* str, int len, const oapi::Font* font, DWORD colour) {
   VCArea* a = W().vc.redrawing;
   if (a == nullptr || a->nTexts >= VCArea::MAX_TEXTS) return;
   VCArea::Text& t = a->texts[a->nTexts++];
   t.x = x;
   t.y = y;
-  t.fontHeight = fontHeight;
+  t.fontHeight = font ? font->height : 0;
   t.colour = colour;
+  CopyBounded(t.face, sizeof t.face, font ? font->face : "");
+  t.fontStyle = font ? static_cast<int>(font->style) : 0;
   size_t n = 0;
   const size_t cap = static_cast<size_t>(len < 0 ? 0 : len);
   while (n < cap && n + 1 < sizeof t.text && str[n] != 0) {
@@ -114,10 +116,16 @@ void VCRecordText(int x, int y, const char* str, int len, int fontHeight, DWORD 
   t.text[n] = 0;
 }
 
-void VCRecordLine(int x0, int y0, int x1, int y1) {
+void VCRecordLine(int x0, int y0, int x1, int y1, const oapi::Pen* pen) {
   VCArea* a = W().vc.redrawing;
   if (a == nullptr || a->nLines >= VCArea::MAX_LINES) return;
-  a->lines[a->nLines++] = {x0, y0, x1, y1};
+  sim::VCLine& l = a->lines[a->nLines++];
+  l = {x0, y0, x1, y1};
+  if (pen != nullptr) {
+    l.penStyle = pen->style;
+    l.penWidth = pen->width;
+    l.penColour = pen->colour & 0xFFFFFFu;
+  }
 }
 
 }  // namespace host
@@ -236,7 +244,7 @@ std::vector<VCTextItem> VCTextItems(int area) {
   if (VCArea* a = host::FindArea(area)) {
     for (int i = 0; i < a->nTexts; ++i) {
       const auto& t = a->texts[i];
-      out.push_back({t.x, t.y, t.text, t.fontHeight, t.colour});
+      out.push_back({t.x, t.y, t.text, t.fontHeight, t.colour, t.face, t.fontStyle});
     }
   }
   return out;
@@ -245,6 +253,16 @@ std::vector<VCTextItem> VCTextItems(int area) {
 std::vector<VCLine> VCLines(int area) {
   std::vector<VCLine> out;
   if (VCArea* a = host::FindArea(area)) out.assign(a->lines, a->lines + a->nLines);
+  return out;
+}
+
+void VCNeighbours(int out[4]) {
+  for (int i = 0; i < 4; ++i) out[i] = host::W().vc.neighbours[i];
+}
+
+std::vector<VCAreaInfo> VCAreas() {
+  std::vector<VCAreaInfo> out;
+  for (const auto& a : host::W().vc.areas) out.push_back({a->id, a->mouse});
   return out;
 }
 

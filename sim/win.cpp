@@ -70,7 +70,8 @@ std::string Resolve(const char* path) {
     std::string part = p.substr(i, j - i);
     if (!part.empty()) {
       const std::string dir = out.empty() ? std::string("/") : out;
-      out += "/" + MatchEntry(dir, part);
+      out += '/';
+      out += MatchEntry(dir, part);
     }
     i = j + 1;
   }

@@ -190,6 +190,8 @@ struct VCArea {
     char text[TEXT_LEN];
     int fontHeight;
     DWORD colour;
+    char face[64];
+    int fontStyle;
   };
   int id = -1;
   int redraw = PANEL_REDRAW_NEVER;
@@ -318,8 +320,9 @@ void RestoreOriginal(Surface* s, int x0, int y0, int x1, int y1);
 // Cockpit.
 void VCReset();
 void VCFrame();
-void VCRecordText(int x, int y, const char* str, int len, int fontHeight, DWORD colour);
-void VCRecordLine(int x0, int y0, int x1, int y1);
+// The font and pen are those selected on the Sketchpad (null: none).
+void VCRecordText(int x, int y, const char* str, int len, const oapi::Font* font, DWORD colour);
+void VCRecordLine(int x0, int y0, int x1, int y1, const oapi::Pen* pen);
 
 // Scenario files.
 void ParseHostLine(Vessel* v, const char* line, VESSELSTATUS2* st);

@@ -16,6 +16,14 @@ double TrailerYawRate(double s, double w, double off, double len, double rel) {
   return (s * std::sin(rel) - off * w * std::cos(rel)) / len;
 }
 
+// Hitch to axle, no trailer is shorter than this (the towbar alone is
+// 3.25 m). A shorter length, from a hand-written scenario, cannot carry a
+// trailer: dividing by it swings the trailer by huge angles in one step,
+// and a tiny one overflows to infinity.
+constexpr double MIN_TRAILER_LENGTH = 0.5;  // m
+
+bool CarriesTrailer(double length) { return length >= MIN_TRAILER_LENGTH; }
+
 }  // namespace
 
 bool ClampJackknife(int towMode, double* towbarYaw) {
@@ -49,16 +57,16 @@ TowStepResult IntegrateTowing(int towMode, const TowGeometry& g, const TowAngles
   const double t2 = a.vesselYaw;
   const double l1 = g.towbarHitchOffset;
 
-  // A length that is not positive cannot carry a trailer: the yaw it drives
-  // stays as it is, the trailer turning with the body ahead of it.
+  // A length that cannot carry a trailer leaves the yaw it drives as it is,
+  // the trailer turning with the body ahead of it.
   double omega1 = omega;
-  if (g.towbarLength > 0) {
+  if (CarriesTrailer(g.towbarLength)) {
     omega1 = TrailerYawRate(speed, omega, l1, g.towbarLength, t1);
     r.angles.towbarYaw = t1 + dt * (omega1 - omega);
   }
   r.jackknifed = ClampJackknife(towMode, &r.angles.towbarYaw);
 
-  if ((towMode == 2 || towMode == -2) && g.vesselLength > 0) {
+  if ((towMode == 2 || towMode == -2) && CarriesTrailer(g.vesselLength)) {
     // The towbar's axle moves along the towbar at s1.
     const double s1 = speed * std::cos(t1) + l1 * omega * std::sin(t1);
     const double omega2 = TrailerYawRate(s1, omega1, g.vesselHitchOffset, g.vesselLength, t2 - t1);

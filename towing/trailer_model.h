@@ -25,7 +25,8 @@ struct TowStepResult {
 
 // One step of the chain for towMode -2..2, given the tractor's speed (m/s),
 // yaw rate (rad/s, positive turning right) and the step length. Mode 0 and
-// modes outside the range return the angles unchanged.
+// modes outside the range return the angles unchanged; a towbar or vessel
+// length under half a metre leaves the yaw it would drive unchanged.
 TowStepResult IntegrateTowing(int towMode, const TowGeometry& g, const TowAngles& a, double speed, double omega,
                               double dt);
 

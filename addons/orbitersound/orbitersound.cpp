@@ -19,6 +19,7 @@
 #include "mixer.h"
 #include "sim/sim.h"
 #include "sound_board.h"
+#include "sound_slots.h"
 
 namespace {
 
@@ -212,6 +213,34 @@ DLLCLBK void ExitModule(HINSTANCE module) {
 }
 
 DLLCLBK void opcPreStep(double simt, double simdt, double mjd) { ReleaseGoneVessels(Now()); }
+
+// For a runner that shows the scene: what a vessel's slots play now. Reads
+// only; the board is left exactly as it was.
+DLLCLBK int GetVesselSoundSlots(void* vessel, SoundSlotState* out, int max) {
+  return Guarded([&] {
+    if (out == nullptr || max <= 0 || !IsVessel(vessel) || addOn.board == nullptr) return 0;
+    const SoundBoard& board = *addOn.board;
+    int id = -1;
+    for (int i = 0; i < board.IdLimit() && id < 0; ++i)
+      if (board.VesselOf(i) == vessel) id = i;
+    int n = 0;
+    const double t = oapiGetSimTime();
+    for (int slot = 1; slot <= SLOT_COUNT && n < max && id >= 0; ++slot) {
+      SlotView v;
+      if (!board.View(id, slot, t, &v) || v.wave < 0) continue;
+      SoundSlotState& s = out[n++];
+      s.slot = slot;
+      s.playing = v.playing ? 1 : 0;
+      s.loop = v.loop ? 1 : 0;
+      s.volume = static_cast<int>(v.gain * 255.0 + 0.5);
+      s.frequency = v.frequency;
+      s.rate = board.Waves()[static_cast<size_t>(v.wave)].rate;
+      s.plays = v.plays;
+      snprintf(s.file, sizeof s.file, "%s", board.WaveKey(v.wave).c_str());
+    }
+    return n;
+  });
+}
 
 // The entry points of the add-on.
 

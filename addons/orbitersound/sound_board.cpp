@@ -65,7 +65,9 @@ int SoundBoard::Load(int id, int slot, int wave, int type, double t) {
   Slot* s = Find(id, slot);
   if (s == nullptr || wave < 0 || wave >= static_cast<int>(waves_.size())) return 0;
   Halt(*s, t);
+  const unsigned plays = s->plays;
   *s = Slot{};
+  s->plays = plays;
   s->wave = wave;
   s->type = type;
   s->frequency = waves_[wave].rate;
@@ -106,6 +108,7 @@ int SoundBoard::Play(int id, int slot, int loop, int volume, int frequency, doub
   }
 
   Halt(*s, t);
+  ++s->plays;
   s->playing = true;
   s->loop = loop != 0;
   s->gain = gain;
@@ -145,4 +148,23 @@ int SoundBoard::SetFrequency(int id, int slot, int frequency, double t) {
   s->frequency = std::clamp(static_cast<double>(frequency), MIN_FREQUENCY, MAX_FREQUENCY);
   if (s->playing && s->voice >= 0) voices_[s->voice].changes.push_back({t, s->gain, s->frequency});
   return 1;
+}
+
+bool SoundBoard::View(int id, int slot, double t, SlotView* out) const {
+  if (id < 0 || id >= SOUND_ID_COUNT || vessels_[id] == nullptr || slot < 1 || slot > SLOT_COUNT) return false;
+  const Slot& s = slots_[id][slot - 1];
+  SlotView v;
+  v.wave = s.wave;
+  v.loop = s.loop;
+  v.gain = s.gain;
+  v.frequency = s.frequency;
+  v.plays = s.plays;
+  v.playing = s.playing;
+  // A single play is over once its position would pass the wave's end.
+  if (s.playing && !s.loop && s.wave >= 0) {
+    const double position = s.position + std::max(0.0, t - s.lastTime) * s.frequency;
+    v.playing = position < static_cast<double>(waves_[s.wave].samples.size());
+  }
+  *out = v;
+  return true;
 }

@@ -38,6 +38,14 @@ struct Voice {
   std::vector<VoiceChange> changes;  // the first at `start`
 };
 
+// What a slot is doing at some time, read without changing anything.
+struct SlotView {
+  int wave = -1;
+  bool playing = false, loop = false;
+  double gain = 0, frequency = 0;  // 0..1, Hz
+  unsigned plays = 0;              // plays started from the beginning
+};
+
 struct Sound3d {
   double position[3] = {};
   int mode = 0;
@@ -77,6 +85,9 @@ class SoundBoard {
   // The slot's frequency from now on, for a play in progress too.
   int SetFrequency(int id, int slot, int frequency, double t);
   int IsPlaying(int id, int slot, double t);
+  // The slot at time t; false for an id without vessel or a slot outside 1..60.
+  bool View(int id, int slot, double t, SlotView* out) const;
+  const std::string& WaveKey(int wave) const { return waveKeys_[static_cast<size_t>(wave)]; }
 
   const std::vector<Voice>& Voices() const { return voices_; }
 
@@ -92,6 +103,7 @@ class SoundBoard {
     double position = 0;   // frames played by `lastTime`
     double lastTime = 0;
     int voice = -1;
+    unsigned plays = 0;
   };
 
   Slot* Find(int id, int slot);

@@ -149,10 +149,13 @@ std::vector<float> MakeScreech() {
   return s;
 }
 
-// A relay's click, then silence: one tick per play. Its length sets the
-// blinking rhythm.
+// A relay's click, then silence: one tick per play. The indicator plays it
+// while its lamp is lit and the wave is not playing, so the wave outlasts
+// the lit half of a flash (0.5 s): one tick per flash.
+constexpr double TICK_LENGTH = 0.6;  // s
+
 std::vector<float> MakeTick() {
-  std::vector<float> s(Frames(0.4));
+  std::vector<float> s(Frames(TICK_LENGTH));
   Noise noise(0x5EED0005u);
   for (size_t i = 0; i < s.size(); ++i) {
     double t = TimeOf(i);

@@ -1,10 +1,12 @@
 #include "addons/ummu/crew_vessel.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "addons/ummu/action_table.h"
 #include "crew/crew_text.h"
+#include "host/keys.h"
 #include "host/win.h"
 
 namespace {
@@ -18,6 +20,12 @@ constexpr const char* TRANSFER_PREFIX = "UMmuT";
 // carries his origin at the waist, where an airlock box can hold it.
 constexpr double STEPPED_OUT_FEET = 0.0;  // m
 constexpr double WALKING_FEET = -1.0;     // m
+constexpr double WALK_SPEED = 1.5;        // m/s
+constexpr double TURN_RATE = PI / 2;      // rad/s
+// Walking by keys, he keeps his feet where he stepped out until he has
+// walked this far: the door's airlock would otherwise take him back at
+// his first step.
+constexpr double CLEAR_OF_DOOR = 3.0;     // m
 
 void SetFeet(VESSEL& v, double y) {
   v.SetTouchdownPoints(_V(0, y, 0.2), _V(-0.2, y, -0.2), _V(0.2, y, -0.2));
@@ -102,4 +110,48 @@ int UMmuVessel::ActivateArea() {
   table.activatedVessel = best->owner;
   table.activatedId = best->id;
   return best->id;
+}
+
+int UMmuVessel::clbkConsumeBufferedKey(DWORD key, bool down, char* kstate) {
+  const int step = down ? 1 : 0;
+  switch (key) {
+    case OAPI_KEY_W:
+    case OAPI_KEY_UP:
+      walk = step;
+      return 1;
+    case OAPI_KEY_S:
+    case OAPI_KEY_DOWN:
+      walk = -step;
+      return 1;
+    case OAPI_KEY_A:
+    case OAPI_KEY_LEFT:
+      turn = -step;
+      return 1;
+    case OAPI_KEY_D:
+    case OAPI_KEY_RIGHT:
+      turn = step;
+      return 1;
+    case OAPI_KEY_SPACE:
+      if (down) ActivateArea();
+      return 1;
+    default:
+      return down ? 0 : 1;
+  }
+}
+
+void UMmuVessel::clbkPreStep(double simt, double simdt, double mjd) {
+  if (walk == 0 && turn == 0) return;
+  VESSELSTATUS2 s{};
+  s.version = 2;
+  GetStatusEx(&s);
+  if (s.status != 1) return;  // carried or in flight: he does not walk
+  const double radius = oapiGetSize(GetGravityRef());
+  if (radius <= 0) return;
+  s.surf_hdg = std::fmod(s.surf_hdg + turn * TURN_RATE * simdt + 2 * PI, 2 * PI);
+  const double d = walk * WALK_SPEED * simdt;
+  s.surf_lat += d * std::cos(s.surf_hdg) / radius;
+  s.surf_lng += d * std::sin(s.surf_hdg) / (radius * std::cos(s.surf_lat));
+  walked += std::fabs(d);
+  if (walked >= CLEAR_OF_DOOR) SetFeet(*this, WALKING_FEET);
+  DefSetStateEx(&s);
 }

@@ -13,6 +13,10 @@ class UMmuVessel : public VESSEL3 {
   void clbkSetClassCaps(FILEHANDLE cfg) override;
   void clbkPostCreation() override;
   int clbkGeneric(int msgid, int prm, void* context) override;
+  // Walking by keys: forward and back, turning, and activating the action
+  // area he stands in.
+  int clbkConsumeBufferedKey(DWORD key, bool down, char* kstate) override;
+  void clbkPreStep(double simt, double simdt, double mjd) override;
 
   // Stands at a point of ref's frame, facing as ref does.
   void WalkTo(const VESSEL& ref, const VECTOR3& point);
@@ -24,4 +28,7 @@ class UMmuVessel : public VESSEL3 {
 
   CrewHandoffRecord record{};
   bool fromRecord = false;  // false for a transfer vessel or a missing record
+  int walk = 0;  // 1 forward, -1 back, while the key is held
+  int turn = 0;  // 1 right, -1 left
+  double walked = 0;  // m walked by keys
 };

@@ -1,19 +1,20 @@
-// A picture of a cockpit area's last redraw: the texts and lines of the
-// redraw on a dark screen. Colours are the host's 0xRRGGBB; lines are drawn
-// with the status display's pen (4 pixels, white), which the host does not
-// record per line.
+// A picture of a cockpit area's last redraw: the lines and texts the
+// Sketchpad drew there, with their pens and fonts, on an unlit screen,
+// written as a PNG. Drawn with Cairo; faces are found through fontconfig.
 #pragma once
 
 #include <string>
-
-#include "apps/kvqsim/raster.h"
 
 namespace kvqsim {
 
 constexpr int STATUS_DISPLAY_AREA = 3;
 
-// False with a reason when the area is not registered at the current
-// cockpit position.
-bool RenderArea(int area, Raster* out, std::string* why);
+// False when this build has no picture library (the Windows build).
+bool CanDrawPictures();
+
+// Writes the picture of the area's last redraw at the current cockpit
+// position. False with a reason when the area is not registered there, the
+// build cannot draw pictures or the file cannot be written.
+bool WriteAreaPicture(int area, const std::string& path, std::string* why);
 
 }  // namespace kvqsim

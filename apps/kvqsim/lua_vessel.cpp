@@ -127,19 +127,32 @@ int v_get_thrustergrouplevel(lua_State* L) {
   return 1;
 }
 
+// A level argument: false when it is not a number. A number that is not
+// finite (nan, inf, also as a string) raises an error naming the method
+// and the argument: it would reach the vessel's controls.
+bool ToLevel(lua_State* L, int idx, double* level) {
+  if (!lua_isnumber(L, idx)) return false;
+  const lua_Number n = lua_tonumber(L, idx);
+  if (!std::isfinite(n)) luaL_argerror(L, idx, "level must be a finite number");
+  *level = n;
+  return true;
+}
+
 int v_set_thrustergrouplevel(lua_State* L) {
   VESSEL_OR_NIL(L, v);
   THGROUP_TYPE g{};
-  if (ToThGroup(L, 2, &g) && lua_isnumber(L, 3)) v->SetThrusterGroupLevel(g, lua_tonumber(L, 3));
+  double level = 0;
+  if (ToLevel(L, 3, &level) && ToThGroup(L, 2, &g)) v->SetThrusterGroupLevel(g, level);
   return 0;
 }
 
 int v_set_wheelbrakelevel(lua_State* L) {
   VESSEL_OR_NIL(L, v);
   int which = 0;
-  if (!lua_isnumber(L, 2)) return 0;
+  double level = 0;
+  if (!ToLevel(L, 2, &level)) return 0;
   if (!lua_isnoneornil(L, 3) && !ToInt(L, 3, 0, 2, &which)) return 0;
-  v->SetWheelbrakeLevel(lua_tonumber(L, 2), which, true);
+  v->SetWheelbrakeLevel(level, which, true);
   return 0;
 }
 
@@ -157,7 +170,8 @@ int v_get_controlsurfacelevel(lua_State* L) {
 int v_set_controlsurfacelevel(lua_State* L) {
   VESSEL_OR_NIL(L, v);
   AIRCTRL_TYPE s{};
-  if (ToAirCtrl(L, 2, &s) && lua_isnumber(L, 3)) v->SetControlSurfaceLevel(s, lua_tonumber(L, 3));
+  double level = 0;
+  if (ToLevel(L, 3, &level) && ToAirCtrl(L, 2, &s)) v->SetControlSurfaceLevel(s, level);
   return 0;
 }
 

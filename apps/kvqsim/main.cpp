@@ -5,18 +5,22 @@
 
 #include <chrono>
 #include <cmath>
+#include <csignal>
+#include <memory>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "apps/kvqsim/display.h"
+#include "apps/kvqsim/live_session.h"
 #include "apps/kvqsim/lua_api.h"
 #include "apps/kvqsim/lua_vessel.h"
 #include "apps/kvqsim/options.h"
 #include "apps/kvqsim/plot.h"
-#include "apps/kvqsim/png.h"
+#include "apps/kvqsim/record.h"
 #include "apps/kvqsim/recorder.h"
+#include "apps/kvqsim/replay.h"
 #include "apps/kvqsim/script.h"
 #include "sim/sim.h"
 
@@ -144,20 +148,15 @@ bool WriteText(const std::string& path, const std::string& text) {
 // focus vessel gets a visual and cockpit position 0 and one more frame runs
 // (after the other outputs are written) so that there is a redraw to show.
 bool WriteDisplay(const std::string& path, std::string* error) {
-  Raster r;
-  std::string why;
-  if (!RenderArea(STATUS_DISPLAY_AREA, &r, &why) || sim::VCTextItems(STATUS_DISPLAY_AREA).empty()) {
+  if (sim::VCTextItems(STATUS_DISPLAY_AREA).empty() && sim::VCLines(STATUS_DISPLAY_AREA).empty()) {
     OBJHANDLE focus = oapiGetFocusObject();
     if (focus && !sim::HasVisual(focus)) sim::SetVisual(focus, true);
     if (sim::VCPosition() < 0) sim::VCEnter(0);
     sim::RunFrame();
-    if (!RenderArea(STATUS_DISPLAY_AREA, &r, &why)) {
-      *error = "--display: " + why;
-      return false;
-    }
   }
-  if (!WritePng(path, r.width, r.height, r.pixels)) {
-    *error = "cannot write display picture '" + path + "'";
+  std::string why;
+  if (!WriteAreaPicture(STATUS_DISPLAY_AREA, path, &why)) {
+    *error = "--display: " + why;
     return false;
   }
   return true;
@@ -188,12 +187,32 @@ class Progress {
   bool shown_ = false;
 };
 
-int Run(const RunOptions& opt, const char* argv0) {
+void OnStopSignal(int) { LiveDriver::RequestStop(); }
+
+int Run(RunOptions opt, const char* argv0) {
   std::string root = opt.root.empty() ? DefaultRoot(argv0) : opt.root;
   std::string scenario = opt.scenario, scriptPath = opt.script;
+  const bool serving = !opt.serve.empty(), replaying = !opt.replay.empty();
   if (scenario.empty() && scriptPath.empty()) {
+    // A person driving, or the replay of one, gets the example's scene
+    // without its hands-off script.
     scenario = root + "/Examples/pushback.scn";
-    scriptPath = root + "/Examples/pushback.lua";
+    if (!serving && !replaying) scriptPath = root + "/Examples/pushback.lua";
+  }
+  std::string error;
+  ServeAddress address;
+  if (serving && !ParseServeAddress(opt.serve, &address, &error)) {
+    std::fprintf(stderr, "kvqsim: %s\n", error.c_str());
+    return EXIT_INPUT;
+  }
+  Record record;
+  if (replaying) {
+    if (!ReadRecord(opt.replay, &record, &error)) {
+      std::fprintf(stderr, "kvqsim: %s\n", error.c_str());
+      return EXIT_INPUT;
+    }
+    if (!opt.dtGiven) opt.dt = record.header.dt;
+    if (!opt.flightModelGiven) opt.flightModel = record.header.flightModel;
   }
   if (!scenario.empty()) {
     std::string found = FindScenario(scenario, root);
@@ -215,10 +234,46 @@ int Run(const RunOptions& opt, const char* argv0) {
   so.flightModel = opt.flightModel;
   if (!opt.soundLog.empty()) so.extra.emplace_back("sound-log", FromHere(opt.soundLog));
   if (!opt.sound.empty()) so.extra.emplace_back("sound", FromHere(opt.sound));
-  std::string error;
   if (!sim::Start(so, &error)) {
     std::fprintf(stderr, "kvqsim: %s\n", error.c_str());
     return EXIT_INPUT;
+  }
+
+  // Served sessions and replays: the run they are, for the record.
+  RecordHeader header;
+  header.scenario = scenario;
+  header.scenarioHash = scenario.empty() ? "" : FileHash(scenario);
+  header.script = scriptPath;
+  header.scriptHash = scriptPath.empty() ? "" : FileHash(scriptPath);
+  header.root = sim::GetOptions().root;
+  header.dt = sim::GetOptions().dt;
+  header.flightModel = opt.flightModel;
+  std::unique_ptr<FrameDriver> driver;
+  if (replaying) {
+    if (!SameRun(record.header, header, &error)) {
+      std::fprintf(stderr, "kvqsim: %s: %s\n", opt.replay.c_str(), error.c_str());
+      sim::Shutdown();
+      return EXIT_INPUT;
+    }
+    driver = std::make_unique<ReplayDriver>(std::move(record));
+  } else if (serving) {
+    LiveOptions lo;
+    lo.address = address;
+    lo.root = sim::GetOptions().root;
+    lo.pageDir = lo.root + "/Page";
+    lo.savePath = !opt.save.empty() ? opt.save : lo.root + "/Scenarios/kvqsim-serve.scn";
+    lo.recordPath = opt.record;
+    lo.header = header;
+    lo.quiet = opt.quiet;
+    auto live = std::make_unique<LiveDriver>(lo);
+    if (!live->Start(&error)) {
+      std::fprintf(stderr, "kvqsim: %s\n", error.c_str());
+      sim::Shutdown();
+      return EXIT_INPUT;
+    }
+    std::signal(SIGINT, OnStopSignal);
+    std::signal(SIGTERM, OnStopSignal);
+    driver = std::move(live);
   }
 
   Recorder recorder;
@@ -255,7 +310,10 @@ int Run(const RunOptions& opt, const char* argv0) {
     return finish(missing ? EXIT_INPUT : EXIT_LUA);
   }
 
-  double until = opt.until >= 0 ? opt.until : (scriptPath.empty() ? DEFAULT_UNTIL : -1.0);
+  // A person ends a served session; a replay ends at its record's end.
+  double until = opt.until >= 0 ? opt.until : (scriptPath.empty() && !serving ? DEFAULT_UNTIL : -1.0);
+  if (replaying) until = -1.0;
+  if (driver) driver->Begin();
   Progress progress(!opt.quiet);
   double simt = oapiGetSimTime();
   bool failed = false;
@@ -273,12 +331,15 @@ int Run(const RunOptions& opt, const char* argv0) {
   // The first sample shows the scene as the script set it up.
   if (recording) recorder.Sample(simt);
   while (going) {
+    if (driver && !driver->Boundary()) break;
     if (until >= 0 && Reached(simt, until)) break;
+    if (driver) driver->BeforeFrame();
     sim::RunFrame();
     simt = oapiGetSimTime();
     if (recording) recorder.Sample(simt);
     progress.Update(simt);
     if (script.Running() && WaitIsOver(CurrentWait(), simt)) going = resume();
+    if (driver) driver->AfterFrame();
   }
   progress.Clear();
   if (recording) recorder.Finish(simt);
@@ -298,6 +359,7 @@ int Run(const RunOptions& opt, const char* argv0) {
     }
   };
   report(recorder.CloseTrace(&outError));
+  if (driver) report(driver->Finish(&outError));
   if (!failed && !opt.save.empty()) {
     bool ok = sim::SaveScenario(opt.save, &outError);
     if (!ok && outError.empty()) outError = "cannot write scenario '" + opt.save + "'";
@@ -338,6 +400,10 @@ int main(int argc, char** argv) {
   if (opt.help) {
     std::fputs(kvqsim::UsageText(), stdout);
     return 0;
+  }
+  if (!opt.display.empty() && !kvqsim::CanDrawPictures()) {
+    std::fprintf(stderr, "kvqsim: --display: this build of kvqsim cannot draw pictures (it has no Cairo)\n");
+    return 2;
   }
   return kvqsim::Run(opt, argv[0]);
 }

@@ -26,6 +26,9 @@ std::string* StringTarget(const std::string& name, RunOptions* o) {
   if (name == "--sound-log") return &o->soundLog;
   if (name == "--sound") return &o->sound;
   if (name == "--root") return &o->root;
+  if (name == "--serve") return &o->serve;
+  if (name == "--record") return &o->record;
+  if (name == "--replay") return &o->replay;
   return nullptr;
 }
 
@@ -51,12 +54,14 @@ bool SetNumber(const std::string& name, const std::string& text, RunOptions* o, 
       return false;
     }
     o->dt = v;
+    o->dtGiven = true;
   } else {
     if (v != 0.0 && v != 1.0) {
       *error = "--flight-model: must be 0 or 1";
       return false;
     }
     o->flightModel = static_cast<int>(v);
+    o->flightModelGiven = true;
   }
   return true;
 }
@@ -113,6 +118,14 @@ bool ParseOptions(const std::vector<std::string>& args, RunOptions* out, std::st
     }
     o.scenario = arg;
   }
+  if (!o.record.empty() && o.serve.empty()) {
+    *error = "--record needs --serve";
+    return false;
+  }
+  if (!o.replay.empty() && !o.serve.empty()) {
+    *error = "--replay and --serve do not go together";
+    return false;
+  }
   *out = o;
   return true;
 }
@@ -121,6 +134,8 @@ const char* UsageText() {
   return "usage: kvqsim [SCENARIO] [--script FILE.lua] [--until SECONDS] [--dt SECONDS] [--flight-model 0|1]\n"
          "              [--save FILE] [--trace FILE.csv] [--plot FILE.svg] [--sound-log FILE] [--sound FILE.wav]\n"
          "              [--display FILE.png] [--root DIR] [--quiet]\n"
+         "       kvqsim [SCENARIO] [--script FILE.lua] --serve [ADDR:]PORT [--record FILE] [other options]\n"
+         "       kvqsim [SCENARIO] --replay FILE [other options]\n"
          "\n"
          "Runs a scenario in the headless simulator, optionally driven by a Lua script.\n"
          "  SCENARIO           scenario file (also looked up in ROOT/Scenarios); none and no script:\n"
@@ -137,6 +152,11 @@ const char* UsageText() {
          "  --sound FILE       the sound add-on mixes what it played into this wave file\n"
          "  --display FILE     PNG of the cockpit status display's last redraw\n"
          "  --root DIR         the simulator's working folder (default: root beside the bin folder)\n"
+         "  --serve [ADDR:]PORT  run in real time and serve the page at http://ADDR:PORT/ (ADDR defaults\n"
+         "                     to 127.0.0.1); without scenario and script: the shipped example's scene;\n"
+         "                     ends on SIGINT/SIGTERM, the page's quit or --until\n"
+         "  --record FILE      with --serve: every input of the session, with its frame\n"
+         "  --replay FILE      apply a record headless and end at its last frame\n"
          "  --quiet            no progress line and no summary\n"
          "Exit codes: 0 done, 1 Lua error, 2 bad input or bad arguments.\n";
 }

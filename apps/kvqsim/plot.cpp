@@ -25,6 +25,14 @@ std::string Num(double v) {
   return b;
 }
 
+// "x,y" added to a space-separated list of points.
+void AppendPoint(std::string& pts, double x, double y) {
+  if (!pts.empty()) pts += ' ';
+  pts += Num(x);
+  pts += ',';
+  pts += Num(y);
+}
+
 std::string Xml(const std::string& s) {
   std::string out;
   for (char c : s) {
@@ -132,7 +140,7 @@ void Outline(std::string& s, const Frame& f, const Track& t, const TrackPoint& p
   for (int i = 0; i < 4; ++i) {
     double e = 0, n = 0;
     VesselToEastNorth(xs[i], zs[i], p.east, p.north, p.hdg, &e, &n);
-    pts += (i ? " " : "") + Num(f.X(e)) + "," + Num(f.Y(n));
+    AppendPoint(pts, f.X(e), f.Y(n));
   }
   s += std::string("<polygon points=\"") + pts + "\" stroke=\"" + colour + "\" " + style + "/>\n";
   // A tick from the middle to the front edge shows the heading.
@@ -152,7 +160,7 @@ void DrawTrack(std::string& s, const Frame& f, const Track& t, const char* colou
   for (size_t i = 0; i < t.points.size(); ++i) {
     double x = f.X(t.points[i].east), y = f.Y(t.points[i].north);
     if (i + 1 < t.points.size() && std::hypot(x - lastX, y - lastY) < 0.5) continue;
-    pts += (pts.empty() ? "" : " ") + Num(x) + "," + Num(y);
+    AppendPoint(pts, x, y);
     lastX = x, lastY = y;
   }
   s += std::string("<polyline points=\"") + pts + "\" fill=\"none\" stroke=\"" + colour +
@@ -223,7 +231,7 @@ std::string RenderPlotSvg(const PlotInput& in) {
 
   if (!in.plannedPath.empty()) {
     std::string pts;
-    for (const auto& p : in.plannedPath) pts += (pts.empty() ? "" : " ") + Num(f.X(p.first)) + "," + Num(f.Y(p.second));
+    for (const auto& p : in.plannedPath) AppendPoint(pts, f.X(p.first), f.Y(p.second));
     s += "<g class=\"planned\"><polyline points=\"" + pts +
          "\" fill=\"none\" stroke=\"#444444\" stroke-width=\"1.5\" stroke-dasharray=\"8 5\"/>\n";
     for (const auto& p : in.plannedPath)

@@ -85,8 +85,13 @@ TEST_F(CockpitHost, EngineOffShowsStartLargeInAWhiteFrame) {
   EXPECT_EQ(texts[0].y, 250);
   EXPECT_EQ(texts[0].fontHeight, 80);
   EXPECT_EQ(texts[0].colour, 0xFFFFFFu);
+  EXPECT_EQ(texts[0].face, "Sans");
+  EXPECT_EQ(texts[0].fontStyle, FONT_BOLD);
   const std::vector<sim::VCLine> lines = sim::VCLines(3);
   ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[1].penStyle, 1);
+  EXPECT_EQ(lines[1].penWidth, 4);
+  EXPECT_EQ(lines[1].penColour, 0xFFFFFFu);
   EXPECT_EQ(lines[0].x0, 80);
   EXPECT_EQ(lines[0].y0, 335);
   EXPECT_EQ(lines[2].x1, 420);

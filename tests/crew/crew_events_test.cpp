@@ -62,6 +62,32 @@ TEST_F(CrewEventsTest, TheDialogueAddsAMemberWithTheTypedAgeClamped) {
   EXPECT_EQ(Dialogue("Old One", "250", "Crew"), "Crew \"Old One\" aged 100 added to vessel");
   EXPECT_EQ(Dialogue("No Age", "about ten", "Crew"), "Crew \"No Age\" aged 5 added to vessel");
   EXPECT_EQ(v->messageTime, 15.0);
+  // Beyond every integer width: the largest age, not a wrapped one.
+  EXPECT_EQ(Dialogue("Huge Age", "4294967300", "Crew"), "Crew \"Huge Age\" aged 100 added to vessel");
+  EXPECT_EQ(Dialogue("Huger Age", "30000000000", "Crew"), "Crew \"Huger Age\" aged 100 added to vessel");
+}
+
+TEST_F(CrewEventsTest, AMemberAddedWithADashInTheCodeSurvivesSaveAndLoad) {
+  Start();
+  ASSERT_EQ(v->crew.RemoveMember(v->crew.GetCrewName(0)), 1) << "two seats free";
+  EXPECT_EQ(Dialogue("Cy Young", "40", "a-b"), "Crew \"Cy Young\" aged 40 added to vessel");
+  EXPECT_EQ(Dialogue("Di Blank", "33", "Do c"), "Crew \"Di Blank\" aged 33 added to vessel");
+  const std::string path = root + "/dialogue.scn";
+  ASSERT_TRUE(sim::SaveScenario(path));
+  ASSERT_TRUE(oapiDeleteVessel(tug));
+  sim::RunFrame();
+  std::string error;
+  ASSERT_TRUE(sim::LoadScenario(path, &error)) << error;
+  KVQ_R7700* back = Tractor(oapiGetVesselByName("Tug"));
+  ASSERT_NE(back, nullptr);
+  ASSERT_EQ(back->crew.GetCrewCount(), 2);
+  const CrewMember& cy = back->crew.roster[0];
+  EXPECT_STREQ(cy.name, "Cy Young");
+  EXPECT_STREQ(cy.functionCode, "ab");
+  EXPECT_EQ(cy.age, 40);
+  EXPECT_EQ(cy.pulse, 70);
+  EXPECT_EQ(cy.weight, 70);
+  EXPECT_STREQ(back->crew.roster[1].functionCode, "Doc") << "a blank is left out, not saved as \"_\"";
 }
 
 TEST_F(CrewEventsTest, AFullTractorReportsTheRefusal) {

@@ -84,6 +84,39 @@ TEST(CrewLine, RejectsValuesOutsideTheirRangesAndBrokenLines) {
   EXPECT_FALSE(ParseCrewLine(nullptr, m));
 }
 
+TEST(CrewLine, AnyTypedFunctionCodeComesBackFromTheLine) {
+  struct Case {
+    const char* typed;
+    const char* stored;
+  } cases[] = {
+      {"a-b", "ab"}, {"Capt ain", "Capt"}, {"-Doc", "Doc"}, {" \tSci", "Sci"}, {"--", ""},
+      {"Tech", "Tech"}, {"x_y", "x_y"}, {"\xC3\x84rzt", "\xC3\x84rz"},
+  };
+  for (const Case& c : cases) {
+    CrewMember m = Member("", "Cy Young", 40, 70, 70);
+    CopyFunctionCode(m.functionCode, sizeof m.functionCode, c.typed, 4);
+    EXPECT_STREQ(m.functionCode, c.stored) << c.typed;
+    CrewMember loaded{};
+    ASSERT_TRUE(ParseCrewLine(("UMMUCREW " + Line(m)).c_str(), loaded)) << Line(m);
+    EXPECT_STREQ(loaded.functionCode, m.functionCode) << c.typed;
+    EXPECT_STREQ(loaded.name, "Cy Young") << c.typed;
+    EXPECT_EQ(loaded.age, 40) << c.typed;
+  }
+}
+
+TEST(CrewText, LeadingIntegersSaturateAtTheIntRange) {
+  EXPECT_EQ(ReadLeadingInteger("  42abc"), 42);
+  EXPECT_EQ(ReadLeadingInteger("-7"), -7);
+  EXPECT_EQ(ReadLeadingInteger("about ten"), 0);
+  EXPECT_EQ(ReadLeadingInteger("2147483647"), INT_MAX);
+  EXPECT_EQ(ReadLeadingInteger("2147483648"), INT_MAX);
+  // A 32-bit long wrapped these to 5 before.
+  EXPECT_EQ(ReadLeadingInteger("4294967300"), INT_MAX);
+  EXPECT_EQ(ReadLeadingInteger("30000000000"), INT_MAX);
+  EXPECT_EQ(ReadLeadingInteger("-2147483648"), INT_MIN);
+  EXPECT_EQ(ReadLeadingInteger("-99999999999999999999"), INT_MIN);
+}
+
 TEST(CrewText, SanitizeKeepsOnlyLettersDigitsAndLength) {
   char name[40] = "Jean-Luc O'Hara 2\xC3\xA9";
   SanitizeCrewName(name);
@@ -172,7 +205,7 @@ TEST_F(FunctionTableTest, NamesThatDoNotFitAddNothing) {
 
 TEST_F(FunctionTableTest, ThirteenFilesKeepTheBuiltInListFourteenDropIt) {
   for (int i = 0; i < 13; ++i) {
-    const std::string name = "s" + std::to_string(i) + "-d-C" + std::to_string(i) + ".cfg";
+    const std::string name = std::string("s").append(std::to_string(i)) + "-d-C" + std::to_string(i) + ".cfg";
     ASSERT_TRUE(AddFunctionFileName(table, name.c_str()));
   }
   CrewFunctionTable thirteen = table;
@@ -226,6 +259,16 @@ TEST(VersionNotice, RunsTwentySecondsThenBlinksThenClearsOnce) {
   EXPECT_EQ(over.deadline, -1);
   EXPECT_FALSE(At(121, -1).written) << "the notice never returns";
   EXPECT_FALSE(At(121, 0).written) << "no notice armed: the line is not touched";
+}
+
+TEST(VersionNotice, WithoutTheOutdatedFlagThePushTextTakesTheLastFiveSecondsOfEachPeriod) {
+  const double end = 120;
+  EXPECT_EQ(At(106.0, end, 0).line,
+            std::string("KVQ R7700 require \"Universal MMU\" ver 2.0 or higher. Download at ") +
+                CREW_ADDON_DOWNLOAD + " (14)")
+      << "first 10 s of a 15-s period";
+  EXPECT_EQ(At(100.0, end, 0).line, "UMMU 2.0 will push this addon one step further. (20)");
+  EXPECT_EQ(At(115.2, end, 0).line, "Don't Miss Universal MMU 2.0 for Orbiter (UMMU) (5)");
 }
 
 TEST(CrewVesselName, SpacesBecomeUnderscoresAndTakenNamesGetADigit) {

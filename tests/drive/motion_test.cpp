@@ -176,6 +176,44 @@ TEST(Motion, HeadingStaysWithinOneTurn) {
   EXPECT_LT(s.speed, -1);
 }
 
+TEST(Motion, AnInputThatIsNotAFiniteNumberCountsAsZero) {
+  DriveState s;
+  s.engineRunning = true;
+  s.transmission = 1;
+  s.speed = 3.0;
+  s.gearIndex = 2;
+  DriveStepInputs base;
+  base.drive.throttle = 0.7;
+  base.drive.brakePedal = 0.2;
+  base.drive.weightY = -(BASE_MASS + 1) * 9.81;
+  base.drive.dt = 0.05;
+  base.steer = 0.4;
+  base.heading = 1.0;
+  base.origin = {0.3, 1.0};
+  base.bodyRadius = EARTH;
+  using Set = void (*)(DriveStepInputs&, double);
+  const Set inputs[] = {
+      [](DriveStepInputs& in, double x) { in.drive.throttle = x; },
+      [](DriveStepInputs& in, double x) { in.drive.brakePedal = x; },
+      [](DriveStepInputs& in, double x) { in.drive.weightY = x; },
+      [](DriveStepInputs& in, double x) { in.steer = x; },
+  };
+  for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+    for (int which = 0; which < 4; ++which) {
+      DriveStepInputs given = base, zero = base;
+      inputs[which](given, bad);
+      inputs[which](zero, 0);
+      const DriveStepResult r = StepDrive(s, 0, given), z = StepDrive(s, 0, zero);
+      EXPECT_EQ(r.drive.state.speed, z.drive.state.speed) << which << " " << bad;
+      EXPECT_EQ(r.drive.state.rpm, z.drive.state.rpm) << which << " " << bad;
+      EXPECT_EQ(r.omega, z.omega) << which << " " << bad;
+      EXPECT_EQ(r.heading, z.heading) << which << " " << bad;
+      EXPECT_EQ(r.position.lat, z.position.lat) << which << " " << bad;
+      EXPECT_EQ(r.position.lng, z.position.lng) << which << " " << bad;
+    }
+  }
+}
+
 TEST(Motion, IdleShutdownStrictlyAfterThreeHundredSeconds) {
   IdleState s{0, true};
   for (int i = 0; i < 300; ++i) s = StepIdle(s, 0.0, 1.0);

@@ -2,6 +2,9 @@
 // animation states, indicators and crew figures.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
+
 #include "drive/output_rules.h"
 #include "drive/steering_constants.h"
 
@@ -15,6 +18,12 @@ TEST(OutputRules, EngineSoundPitchAndRollingVolume) {
   // At top speed the volume stays within the sound client's range.
   EXPECT_EQ(RollingSoundVolume(6.677), 255);
   EXPECT_EQ(RollingSoundVolume(-40.0), 255);
+  // Defined for any value: no conversion out of the int range.
+  EXPECT_EQ(EngineSoundFrequency(std::nan("")), 0);
+  EXPECT_EQ(EngineSoundFrequency(HUGE_VAL), INT_MAX);
+  EXPECT_EQ(EngineSoundFrequency(1e300), INT_MAX);
+  EXPECT_EQ(RollingSoundVolume(std::nan("")), 0);
+  EXPECT_EQ(RollingSoundVolume(-HUGE_VAL), 255);
 }
 
 TEST(OutputRules, WheelRollWrapsBothWays) {

@@ -1,15 +1,11 @@
-// The runner's pure parts: arguments, the PNG writer, the bitmap font, the
-// track geometry and the plot.
+// The runner's pure parts: arguments, the track geometry and the plot.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "apps/kvqsim/options.h"
 #include "apps/kvqsim/plot.h"
-#include "apps/kvqsim/png.h"
-#include "apps/kvqsim/raster.h"
 #include "apps/kvqsim/track.h"
-#include "tests/runner/png_read.h"
 #include "host/types.h"
 
 using namespace kvqsim;
@@ -68,59 +64,6 @@ TEST(Options, BadArgumentsAreRefusedWithAReason) {
     EXPECT_FALSE(err.empty());
   }
   EXPECT_NE(std::string(UsageText()).find("--sound-log FILE"), std::string::npos);
-}
-
-TEST(Png, ChunksSumsAndPixelsReadBack) {
-  // Large enough to need more than one stored block.
-  const int w = 200, h = 120;
-  std::vector<uint32_t> px(static_cast<size_t>(w * h));
-  for (int i = 0; i < w * h; ++i) px[static_cast<size_t>(i)] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
-  std::vector<uint8_t> png = EncodePng(w, h, px);
-  int rw = 0, rh = 0;
-  std::vector<uint8_t> raw;
-  ASSERT_TRUE(DecodeStored(png, &rw, &rh, &raw));
-  ASSERT_EQ(rw, w);
-  ASSERT_EQ(rh, h);
-  ASSERT_EQ(raw.size(), static_cast<size_t>(h * (w * 3 + 1)));
-  for (int y = 0; y < h; ++y) {
-    const uint8_t* row = &raw[static_cast<size_t>(y * (w * 3 + 1))];
-    ASSERT_EQ(row[0], 0);
-    for (int x = 0; x < w; x += 37) {
-      uint32_t p = px[static_cast<size_t>(y * w + x)];
-      ASSERT_EQ(row[1 + x * 3], (p >> 16) & 0xFF);
-      ASSERT_EQ(row[2 + x * 3], (p >> 8) & 0xFF);
-      ASSERT_EQ(row[3 + x * 3], p & 0xFF);
-    }
-  }
-  EXPECT_EQ(Crc32(reinterpret_cast<const uint8_t*>("123456789"), 9), 0xCBF43926u);
-  EXPECT_EQ(Adler32(reinterpret_cast<const uint8_t*>("Wikipedia"), 9), 0x11E60398u);
-}
-
-TEST(Raster, TextScalesWithTheFontHeight) {
-  Raster r(485, 337, 0);
-  DrawText(r, 130, 250, "START", 80, true, 0xFFFFFF);
-  int minX = 1 << 30, maxX = -1, minY = 1 << 30, maxY = -1;
-  for (int y = 0; y < r.height; ++y)
-    for (int x = 0; x < r.width; ++x)
-      if (r.At(x, y) == 0xFFFFFF) minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
-  // Inside the frame the display draws around the word (80..420 wide, from 240 down).
-  EXPECT_GE(minX, 130);
-  EXPECT_LT(maxX, 420);
-  EXPECT_GT(minY, 240);
-  EXPECT_NEAR(maxY - minY, 0.7 * 80, 10);
-  EXPECT_EQ(TextWidth("Attach Vessel to | Detach Towbar", 32) + 35 <= 485, true);
-  EXPECT_EQ(TextWidth("ab", 32) * 2, TextWidth("abcd", 32));
-}
-
-TEST(Raster, LinesHaveThePenWidthAndClip) {
-  Raster r(50, 50, 0);
-  DrawLine(r, 10, 20, 40, 20, 4, 0xFF0000);
-  int rows = 0;
-  for (int y = 0; y < 50; ++y) rows += r.At(25, y) == 0xFF0000;
-  EXPECT_EQ(rows, 4);
-  DrawLine(r, -100, -100, 200, 200, 3, 0x00FF00);  // runs off both corners without harm
-  EXPECT_EQ(r.At(0, 0), 0x00FF00u);
-  EXPECT_EQ(r.At(49, 49), 0x00FF00u);
 }
 
 TEST(Track, EastNorthAndVesselFrame) {

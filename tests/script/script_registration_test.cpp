@@ -1,5 +1,6 @@
 // The registration of the tractor's methods on a bare Lua state: registry
-// tables, fallback to the host's vessel methods, reuse, and a host's own entry.
+// tables, fallback to the host's vessel methods, reuse, a host's own entry,
+// and whatever else a script stored under the names it reads.
 #include <gtest/gtest.h>
 
 #include <lua.hpp>
@@ -28,7 +29,7 @@ class Registration : public ::testing::Test {
     lua_setfield(L, -2, "get_name");
     lua_pushvalue(L, -1);
     lua_setfield(L, -2, "__index");
-    lua_pop(L, 1);
+    lua_setglobal(L, "hostmt");
   }
   void TearDown() override { lua_close(L); }
 
@@ -39,14 +40,34 @@ class Registration : public ::testing::Test {
 
   // A vessel userdata as the host hands it over, stored in global `name`.
   void NewVessel(const char* name) {
+    MakeVessel(name);
+    Bind(name);
+  }
+  void MakeVessel(const char* name) {
+    lua_pushstring(L, name);
     void** ud = static_cast<void**>(lua_newuserdata(L, sizeof(void*)));
     *ud = nullptr;
     luaL_getmetatable(L, "VESSEL.vtable");
     lua_setmetatable(L, -2);
+    lua_rawset(L, LUA_GLOBALSINDEX);
+  }
+  // On a fresh state, a vessel "t" bound after a script ran `setup`.
+  void BindAfter(const char* setup) {
+    TearDown();
+    SetUp();
+    MakeVessel("t");
+    Run((std::string(setup) + "; return true").c_str());
+    lua_pop(L, 1);
+    Bind("t");
+  }
+  // The host's message 2 with the userdata of global `name` on top.
+  void Bind(const char* name) {
+    lua_pushstring(L, name);
+    lua_rawget(L, LUA_GLOBALSINDEX);
     const int top = lua_gettop(L);
     RegisterTractorMethods(L, METHODS);
     EXPECT_EQ(lua_gettop(L), top) << "the stack is left as it was";
-    lua_setglobal(L, name);
+    lua_pop(L, 1);
   }
 
   bool Check(const char* expression) {
@@ -91,6 +112,38 @@ TEST_F(Registration, HostsOwnClassEntryIsUsedInstead) {
   NewVessel("t");
   EXPECT_TRUE(Check("t:own() == 'own'"));
   EXPECT_TRUE(Check("debug.getregistry()['KVQ_R7700.vtable'] == nil"));
+}
+
+TEST_F(Registration, ValuesOfTheWrongTypeLeaveTheHostsMethodsAndRaiseNothing) {
+  // Each set-up stores something a script could under a name the
+  // registration reads; the vessel keeps the host's metatable.
+  const char* setups[] = {
+      "debug.getregistry()['VESSEL.KVQ_R7700'] = 42",
+      "debug.getregistry()['VESSEL.KVQ_R7700'] = 'a string'",
+      "debug.getregistry()['KVQ_R7700.vtable'] = 7",
+      "debug.getregistry()['KVQ_R7700.base'] = 'x'",
+      "debug.getregistry()['VESSEL.vtable'] = true",
+      "KVQ_R7700 = 5",
+      "KVQ_R7700 = {method = 'taken'}",
+      "debug.getregistry()._LOADED = 1",
+  };
+  for (const char* setup : setups) {
+    BindAfter(setup);
+    EXPECT_TRUE(Check("getmetatable(t) == hostmt and t.answer == nil")) << setup;
+  }
+}
+
+TEST_F(Registration, AMetamethodThatRaisesEndsTheRegistrationQuietly) {
+  const char* setups[] = {
+      "KVQ_R7700 = setmetatable({}, {__index = function() error('boom') end, "
+      "__newindex = function() error('boom') end})",
+      "setmetatable(_G, {__newindex = function() error('no new globals') end})",
+      "setmetatable(package.loaded, {__index = function() error('boom') end})",
+  };
+  for (const char* setup : setups) {
+    BindAfter(setup);
+    EXPECT_TRUE(Check("t:get_name() == 'generic'")) << setup;
+  }
 }
 
 }  // namespace

@@ -153,12 +153,15 @@ TEST(TrailerModel, CrabSteeringSwingsTheTowbarThroughSpeedAlone) {
   EXPECT_NEAR(r.angles.towbarYaw - (PI - 0.2), DT * 2 * std::sin(PI - 0.2) / 3.25, 1e-15);
 }
 
-TEST(TrailerModel, ZeroLengthsLeaveTheAnglesAsTheyWere) {
-  // A coupled mode restored without its lengths.
-  const TowGeometry none{5.0, 0, 0, 0};
-  const TowAngles a = Drive(2, none, {0.3, 0.5}, 3, 0.2, 10);
-  EXPECT_EQ(a.towbarYaw, 0.3);
-  EXPECT_EQ(a.vesselYaw, 0.5);
+TEST(TrailerModel, LengthsTooShortForATrailerLeaveTheAnglesAsTheyWere) {
+  // A coupled mode restored without its lengths, or with lengths no trailer
+  // has (a hand-edited scenario): nothing to divide by.
+  for (double len : {0.0, 1e-310, 1e-4, 0.49}) {
+    const TowAngles a = Drive(2, {5.0, len, 0.05, len}, {0.3, 0.5}, 3, 0.2, 10);
+    EXPECT_EQ(a.towbarYaw, 0.3) << len;
+    EXPECT_EQ(a.vesselYaw, 0.5) << len;
+  }
+  EXPECT_NE(Drive(2, {5.0, 0.5, 0.05, 0.5}, {0.3, 0.5}, 3, 0.2, 1).vesselYaw, 0.5) << "half a metre carries one";
   const TowAngles b = Drive(-1, {-3.41, -1, 0, 0}, {3.0, 0}, 3, 0.2, 10);
   EXPECT_EQ(b.towbarYaw, 3.0);
   // A vessel length that is not positive holds the vessel's yaw only.

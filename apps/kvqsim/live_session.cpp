@@ -1,0 +1,134 @@
+#include "apps/kvqsim/live_session.h"
+
+#include <csignal>
+#include <cstdio>
+
+#include <nlohmann/json.hpp>
+
+#include "sim/sim.h"
+
+namespace kvqsim {
+
+namespace {
+
+using Clock = Pacer::Clock;
+
+constexpr auto PUBLISH_EVERY = std::chrono::milliseconds(16);  // about 60 states a second
+constexpr auto PAUSED_POLL = std::chrono::milliseconds(50);
+
+volatile std::sig_atomic_t g_stopRequested = 0;
+
+std::string Saved(const std::string& path) {
+  nlohmann::json j;
+  j["type"] = "saved";
+  j["path"] = path;
+  return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+}  // namespace
+
+void LiveDriver::RequestStop() { g_stopRequested = 1; }
+
+LiveDriver::LiveDriver(LiveOptions options)
+    : options_(std::move(options)),
+      server_(&queue_, options_.pageDir, options_.root),
+      pacer_(sim::GetOptions().dt, Clock::now()) {}
+
+bool LiveDriver::Start(std::string* error) {
+  if (!options_.recordPath.empty() && !record_.Open(options_.recordPath, options_.header, error)) return false;
+  if (!server_.Start(options_.address, error)) return false;
+  if (options_.address.explicitHost && !IsLoopback(options_.address.host))
+    std::fprintf(stderr,
+                 "kvqsim: warning: listening on %s: anyone who can reach this machine on port %d can drive the "
+                 "scene\n",
+                 options_.address.host.c_str(), server_.Port());
+  const std::string shown = options_.address.host == "0.0.0.0" ? "127.0.0.1" : options_.address.host;
+  std::printf("kvqsim: serving http://%s:%d/\n", shown.c_str(), server_.Port());
+  std::fflush(stdout);
+  return true;
+}
+
+void LiveDriver::Begin() {
+  session_.Begin();
+  snapshot_.Begin();
+  pacer_ = Pacer(sim::GetOptions().dt, Clock::now());
+  PublishIfDue(true);
+}
+
+void LiveDriver::ApplyQueued() {
+  for (QueuedInput& q : queue_.Drain()) {
+    Input& in = q.input;
+    const uint64_t frame = sim::FrameCount();
+    std::string error;
+    bool ok = true;
+    switch (in.kind) {
+      case InputKind::Time:
+        pacer_.SetAccel(in.accel, Clock::now());
+        break;
+      case InputKind::Pause:
+        pacer_.SetPaused(in.paused, Clock::now());
+        break;
+      case InputKind::Quit:
+        quit_ = true;
+        break;
+      case InputKind::Save:
+        ok = sim::SaveScenario(options_.savePath, &error);
+        if (ok) server_.Post(q.connection, Saved(options_.savePath));
+        else if (error.empty()) error = "cannot write scenario '" + options_.savePath + "'";
+        break;
+      default:
+        ok = session_.Apply(&in, &error);
+        break;
+    }
+    if (!ok) {
+      server_.Post(q.connection, ErrorMessage(error, in.seq));
+      continue;
+    }
+    if (in.seq >= 0) lastSeq_ = in.seq;
+    if (in.kind != InputKind::Save && in.kind != InputKind::Quit) record_.Add(frame, in);
+    changed_ = true;
+  }
+}
+
+bool LiveDriver::Boundary() {
+  for (;;) {
+    ApplyQueued();
+    if (quit_ || g_stopRequested) return false;
+    const Clock::time_point now = Clock::now();
+    if (!pacer_.Paused() && now >= pacer_.Due()) return true;
+    PublishIfDue(changed_);
+    // Inputs that arrive while waiting are applied at once: this too is a
+    // boundary between frames.
+    queue_.WaitUntil(pacer_.Paused() ? now + PAUSED_POLL : std::min(pacer_.Due(), now + PUBLISH_EVERY));
+  }
+}
+
+void LiveDriver::AfterFrame() {
+  pacer_.FrameRun(Clock::now());
+  // The frame that took an input is shown at once.
+  PublishIfDue(changed_);
+}
+
+void LiveDriver::PublishIfDue(bool force) {
+  const Clock::time_point now = Clock::now();
+  if (!force && now - lastPublish_ < PUBLISH_EVERY) return;
+  lastPublish_ = now;
+  changed_ = false;
+  PaceState pace;
+  pace.accel = pacer_.Accel();
+  pace.paused = pacer_.Paused();
+  pace.realtime = pacer_.RealTime();
+  pace.lateMean = pacer_.LateMean();
+  pace.lateMax = pacer_.LateMax();
+  pace.seq = lastSeq_;
+  server_.Publish(snapshot_.StateJson(pace, session_));
+}
+
+bool LiveDriver::Finish(std::string* error) {
+  PublishIfDue(true);
+  server_.Post(0, "{\"type\":\"bye\"}");
+  server_.Stop();
+  return record_.Finish(sim::FrameCount(), error);
+}
+
+}  // namespace kvqsim

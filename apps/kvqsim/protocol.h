@@ -1,0 +1,67 @@
+// The messages between the page and kvqsim, as apps/kvqsim/page/README.md
+// describes them: what a person does (keys, clicks, texts, focus, time) as
+// validated inputs, and their one JSON form, used on the wire and in the
+// session record alike.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <nlohmann/json_fwd.hpp>
+
+namespace kvqsim {
+
+constexpr size_t MAX_MESSAGE_BYTES = 4096;
+constexpr size_t MAX_INPUTBOX_TEXT = 255;  // bytes
+constexpr int64_t MAX_SEQ = int64_t{1} << 53;
+
+enum class InputKind { Key, Mouse, Control, InputBox, Focus, Cockpit, Time, Pause, Save, Quit };
+enum class MouseAction { Down, Up, Move };
+enum class HostControl { Main, Brake, Rudder, AttMode };
+
+struct Input {
+  InputKind kind = InputKind::Quit;
+  int64_t seq = -1;  // -1: none given
+  // key
+  int code = 0;
+  bool down = false;
+  std::vector<int> held;  // the keys held, as delivered (a record's key lines)
+  bool hasHeld = false;
+  // mouse
+  int area = 0;
+  MouseAction action = MouseAction::Down;
+  bool right = false;
+  double x = 0, y = 0;
+  // control
+  HostControl control = HostControl::Main;
+  double level = 0;
+  // inputbox: escape, or enter with text
+  bool escape = false;
+  std::string text;
+  // focus
+  std::string vessel;
+  // cockpit, time, pause
+  int position = 0;
+  int accel = 1;
+  bool paused = false;
+};
+
+// Decodes one message from the page. False with a reason on anything the
+// protocol does not allow (size, syntax, kinds, fields, ranges); the seq is
+// set when it could be read, so the error can name it.
+bool DecodeInput(std::string_view message, Input* out, std::string* error);
+
+// The same from a parsed object; `allowHeld` admits a key line's "held"
+// list (records only).
+bool InputFromJson(const nlohmann::json& j, bool allowHeld, Input* out, std::string* error);
+
+// The input's canonical JSON object (with "held" for a key that has it).
+nlohmann::json InputToJson(const Input& in);
+
+// Messages to the page.
+std::string ErrorMessage(const std::string& message, int64_t seq);
+
+}  // namespace kvqsim

@@ -1,0 +1,217 @@
+#include "apps/kvqsim/record.h"
+
+#include <cmath>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+namespace kvqsim {
+
+namespace {
+
+using nlohmann::json;
+
+constexpr size_t MAX_RECORD_LINE = 64 * 1024;  // bytes
+constexpr const char* MAGIC = "kvqsim-record";
+
+std::string Dump(const json& j) { return j.dump(-1, ' ', false, json::error_handler_t::replace); }
+
+bool ReadHeader(const json& j, RecordHeader* h, std::string* error) {
+  auto text = [&](const char* name, std::string* out) {
+    auto it = j.find(name);
+    if (it == j.end() || !it->is_string()) return false;
+    *out = it->get<std::string>();
+    return true;
+  };
+  auto version = j.find(MAGIC);
+  if (!j.is_object() || version == j.end() || !version->is_number_integer()) {
+    *error = "not a kvqsim record";
+    return false;
+  }
+  if (version->get<int64_t>() != RECORD_VERSION) {
+    *error = "record version " + std::to_string(version->get<int64_t>()) + " (this kvqsim reads version " +
+             std::to_string(RECORD_VERSION) + ")";
+    return false;
+  }
+  auto dt = j.find("dt");
+  auto fm = j.find("flightModel");
+  if (!text("scenario", &h->scenario) || !text("scenarioHash", &h->scenarioHash) || !text("script", &h->script) ||
+      !text("scriptHash", &h->scriptHash) || !text("root", &h->root) || dt == j.end() || !dt->is_number() ||
+      fm == j.end() || !fm->is_number_integer()) {
+    *error = "malformed record header";
+    return false;
+  }
+  h->dt = dt->get<double>();
+  h->flightModel = static_cast<int>(fm->get<int64_t>());
+  if (!(h->dt > 0) || !std::isfinite(h->dt)) {
+    *error = "malformed record header (dt)";
+    return false;
+  }
+  return true;
+}
+
+bool ReadFrame(const json& j, uint64_t* frame) {
+  auto f = j.find("frame");
+  if (f == j.end() || !f->is_number_unsigned()) return false;
+  *frame = f->get<uint64_t>();
+  return true;
+}
+
+}  // namespace
+
+RecordWriter::~RecordWriter() {
+  if (file_) std::fclose(file_);
+}
+
+bool RecordWriter::Open(const std::string& path, const RecordHeader& h, std::string* error) {
+  file_ = std::fopen(path.c_str(), "wb");
+  if (!file_) {
+    *error = "cannot write record '" + path + "'";
+    return false;
+  }
+  json j;
+  j[MAGIC] = RECORD_VERSION;
+  j["scenario"] = h.scenario;
+  j["scenarioHash"] = h.scenarioHash;
+  j["script"] = h.script;
+  j["scriptHash"] = h.scriptHash;
+  j["root"] = h.root;
+  j["dt"] = h.dt;
+  j["flightModel"] = h.flightModel;
+  Line(Dump(j));
+  return !failed_;
+}
+
+void RecordWriter::Line(const std::string& text) {
+  if (!file_) return;
+  // Flushed line by line: a session that dies keeps what it had.
+  if (std::fprintf(file_, "%s\n", text.c_str()) < 0 || std::fflush(file_) != 0) failed_ = true;
+}
+
+void RecordWriter::Add(uint64_t frame, const Input& in) {
+  json j;
+  j["frame"] = frame;
+  j["input"] = InputToJson(in);
+  Line(Dump(j));
+}
+
+bool RecordWriter::Finish(uint64_t endFrame, std::string* error) {
+  if (!file_) return true;
+  json j;
+  j["frame"] = endFrame;
+  j["end"] = true;
+  Line(Dump(j));
+  bool ok = !failed_;
+  ok = std::fclose(file_) == 0 && ok;
+  file_ = nullptr;
+  if (!ok) *error = "writing the record failed";
+  return ok;
+}
+
+bool ParseRecord(const std::string& text, Record* out, std::string* error) {
+  Record rec;
+  std::istringstream in(text);
+  std::string line;
+  int number = 0;
+  bool ended = false;
+  auto fail = [&](const std::string& why) {
+    *error = "record line " + std::to_string(number) + ": " + why;
+    return false;
+  };
+  while (std::getline(in, line)) {
+    ++number;
+    if (line.size() > MAX_RECORD_LINE) return fail("line too long");
+    if (line.empty()) continue;
+    if (ended) return fail("lines after the end line");
+    json j = json::parse(line, nullptr, false);
+    if (j.is_discarded() || !j.is_object()) return fail("not a JSON object");
+    if (number == 1) {
+      std::string why;
+      if (!ReadHeader(j, &rec.header, &why)) return fail(why);
+      continue;
+    }
+    uint64_t frame = 0;
+    if (!ReadFrame(j, &frame)) return fail("no frame number");
+    const uint64_t last = rec.inputs.empty() ? 0 : rec.inputs.back().frame;
+    if (frame < last) return fail("frame " + std::to_string(frame) + " before frame " + std::to_string(last));
+    auto end = j.find("end");
+    if (end != j.end()) {
+      if (!end->is_boolean() || !end->get<bool>() || j.size() != 2) return fail("malformed end line");
+      rec.endFrame = frame;
+      ended = true;
+      continue;
+    }
+    auto input = j.find("input");
+    if (input == j.end() || j.size() != 2) return fail("malformed input line");
+    RecordedInput ri;
+    ri.frame = frame;
+    std::string why;
+    if (!InputFromJson(*input, true, &ri.input, &why)) return fail(why);
+    rec.inputs.push_back(std::move(ri));
+  }
+  if (number == 0) return fail("empty");
+  if (!ended) return fail("no end line (the session did not finish writing it)");
+  *out = std::move(rec);
+  return true;
+}
+
+bool ReadRecord(const std::string& path, Record* out, std::string* error) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) {
+    *error = "cannot read record '" + path + "'";
+    return false;
+  }
+  std::string text;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+  std::fclose(f);
+  std::string why;
+  if (!ParseRecord(text, out, &why)) {
+    *error = path + ": " + why;
+    return false;
+  }
+  return true;
+}
+
+std::string FileHash(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return "";
+  uint64_t h = 0xcbf29ce484222325ull;
+  unsigned char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+    for (size_t i = 0; i < n; ++i) {
+      h ^= buf[i];
+      h *= 0x100000001b3ull;
+    }
+  }
+  std::fclose(f);
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(h));
+  return hex;
+}
+
+bool SameRun(const RecordHeader& r, const RecordHeader& now, std::string* error) {
+  if (r.root != now.root) {
+    *error = "the record was made with another simulator root (" + r.root + ", this run uses " + now.root + ")";
+    return false;
+  }
+  if (r.scenarioHash != now.scenarioHash) {
+    *error = "the record was made with another scenario (" + (r.scenario.empty() ? "none" : r.scenario) +
+             ", this run loads " + (now.scenario.empty() ? "none" : now.scenario) + ")";
+    return false;
+  }
+  if (r.scriptHash != now.scriptHash) {
+    *error = "the record was made with another script (" + (r.script.empty() ? "none" : r.script) +
+             ", this run has " + (now.script.empty() ? "none" : now.script) + ")";
+    return false;
+  }
+  if (r.dt != now.dt || r.flightModel != now.flightModel) {
+    *error = "the record was made with another --dt or --flight-model";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace kvqsim

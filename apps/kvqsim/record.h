@@ -1,0 +1,66 @@
+// The record of a session: what run it was made in, every input with the
+// frame at which it took effect, and the frame the session ended at. One
+// JSON object per line: a header, the inputs in the order they were
+// applied, and an end line. --replay applies it to the same run headless.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "apps/kvqsim/protocol.h"
+
+namespace kvqsim {
+
+constexpr int RECORD_VERSION = 1;
+
+// What makes two runs the same: the scenario and script by their contents,
+// the simulator root by its real path, the step and the flight model.
+struct RecordHeader {
+  std::string scenario, scenarioHash;  // empty: none
+  std::string script, scriptHash;
+  std::string root;
+  double dt = 0;
+  int flightModel = 0;
+};
+
+struct RecordedInput {
+  uint64_t frame = 0;
+  Input input;
+};
+
+struct Record {
+  RecordHeader header;
+  std::vector<RecordedInput> inputs;  // frames never decrease
+  uint64_t endFrame = 0;
+};
+
+class RecordWriter {
+ public:
+  ~RecordWriter();
+  bool Open(const std::string& path, const RecordHeader& header, std::string* error);
+  bool IsOpen() const { return file_ != nullptr; }
+  void Add(uint64_t frame, const Input& in);
+  // Writes the end line and closes the file.
+  bool Finish(uint64_t endFrame, std::string* error);
+
+ private:
+  void Line(const std::string& text);
+  FILE* file_ = nullptr;
+  bool failed_ = false;
+};
+
+// Reads and checks a whole record. False with a message naming the line.
+bool ReadRecord(const std::string& path, Record* out, std::string* error);
+bool ParseRecord(const std::string& text, Record* out, std::string* error);
+
+// FNV-1a (64 bits) of a file's bytes as 16 hex digits; empty when it
+// cannot be read.
+std::string FileHash(const std::string& path);
+
+// False with a message naming what differs between the recorded run and
+// this one.
+bool SameRun(const RecordHeader& recorded, const RecordHeader& now, std::string* error);
+
+}  // namespace kvqsim

@@ -1,0 +1,25 @@
+// A session's record applied headless, as fast as the frames run.
+#pragma once
+
+#include "apps/kvqsim/frame_driver.h"
+#include "apps/kvqsim/record.h"
+#include "apps/kvqsim/session.h"
+
+namespace kvqsim {
+
+class ReplayDriver : public FrameDriver {
+ public:
+  explicit ReplayDriver(Record record) : record_(std::move(record)) {}
+  void Begin() override { session_.Begin(); }
+  bool Boundary() override;
+  void BeforeFrame() override { session_.BeforeFrame(); }
+  void AfterFrame() override {}
+  bool Finish(std::string* error) override { return true; }
+
+ private:
+  Record record_;
+  size_t next_ = 0;
+  Session session_;
+};
+
+}  // namespace kvqsim

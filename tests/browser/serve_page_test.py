@@ -1,0 +1,194 @@
+"""A person at the page does a pushback: starts the engine with Ctrl+E,
+couples towbar and airliner with the display keys, reverses and steers with
+the keys, adds a crew member through the input box, quits. The record of
+the session then replays headless to the same saved scenario, trace and
+plot. The page's screenshot is kept in the output folder."""
+
+import argparse
+import http.client
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+import urllib.request
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+
+# Animation ids of the tractor (the order it creates them in).
+SPEEDOMETER, GEAR_INDICATOR = 8, 11
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument('--kvqsim', required=True)
+    # The command that runs a program of the build ("|" between its words),
+    # such as Wine for the Windows build; none for a native one.
+    ap.add_argument('--runner', default='')
+    ap.add_argument('--out', required=True)
+    args = ap.parse_args()
+    kvqsim = (args.runner.split('|') if args.runner else []) + [args.kvqsim]
+    out = args.out
+    shutil.rmtree(out, ignore_errors=True)
+    os.makedirs(out)
+    live = {k: os.path.join(out, 'live.' + k) for k in ('scn', 'csv', 'svg')}
+    again = {k: os.path.join(out, 'replay.' + k) for k in ('scn', 'csv', 'svg')}
+    record = os.path.join(out, 'session.jsonl')
+
+    server = subprocess.Popen(kvqsim + ['--serve', '127.0.0.1:0', '--record', record, '--save', live['scn'],
+                               '--trace', live['csv'], '--plot', live['svg'], '--quiet'],
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    driver = None
+    try:
+        line = server.stdout.readline()
+        m = re.search(r'http://([0-9.]+):(\d+)/', line)
+        check(m, 'kvqsim printed no address: %r' % line)
+        url, port = m.group(0), int(m.group(2))
+        check_requests(port)
+        driver = browser(out)
+        session(driver, url, out)
+        driver.find_element(By.ID, 'quit').click()
+        check(server.wait(timeout=20) == 0, 'kvqsim did not end with 0 after quit: ' + server.stderr.read())
+    finally:
+        if driver:
+            driver.quit()
+        if server.poll() is None:
+            server.kill()
+        shutil.rmtree(os.path.join(out, 'profile'), ignore_errors=True)
+
+    replay = subprocess.run(kvqsim + ['--replay', record, '--save', again['scn'], '--trace', again['csv'],
+                             '--plot', again['svg'], '--quiet'], capture_output=True, text=True, timeout=60)
+    check(replay.returncode == 0, 'replay failed: ' + replay.stderr)
+    for k in live:
+        check(read(live[k]) == read(again[k]), 'the replay\'s %s differs from the session\'s' % k)
+    saved = read(live['scn']).decode()
+    check('Anna' in saved and 'Berg' in saved, 'the new crew member is not in the saved scenario')
+    print('browser_serve_page: passed (record of %d inputs replayed to the same end)' %
+          (len(read(record).splitlines()) - 2))
+
+
+def check(cond, message):
+    if not cond:
+        raise SystemExit('FAILED: ' + message)
+
+
+def read(path):
+    with open(path, 'rb') as f:
+        return f.read()
+
+
+def check_requests(port):
+    """Another site's page may not open the socket; a name other than an
+    address or localhost is refused; the state is there to read."""
+    def status(headers, path='/ws'):
+        c = http.client.HTTPConnection('127.0.0.1', port, timeout=5)
+        c.request('GET', path, headers=headers)
+        r = c.getresponse()
+        c.close()
+        return r.status
+    upgrade = {'Upgrade': 'websocket', 'Connection': 'Upgrade', 'Sec-WebSocket-Version': '13',
+               'Sec-WebSocket-Key': 'dGhlIHNhbXBsZSBub25jZQ=='}
+    check(status({**upgrade, 'Origin': 'http://attacker.example'}) == 403, 'a foreign Origin reached /ws')
+    check(status({'Host': 'attacker.example:%d' % port}, '/state.json') == 403, 'a foreign Host was served')
+    check(status({}, '/../../etc/passwd') == 404, 'a path outside the page was served')
+
+
+def browser(out):
+    o = webdriver.ChromeOptions()
+    o.binary_location = '/usr/bin/chromium'
+    for a in ('--headless=new', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+              '--disable-background-networking', '--disable-component-update', '--disable-sync',
+              '--window-size=1500,950', '--user-data-dir=' + os.path.join(out, 'profile')):
+        o.add_argument(a)
+    return webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=o)
+
+
+def session(d, url, out):
+    def state():
+        with urllib.request.urlopen(url + 'state.json', timeout=5) as r:
+            return json.loads(r.read())
+
+    def wait(what, pred, timeout=10):
+        end = time.time() + timeout
+        while time.time() < end:
+            s = state()
+            if pred(s):
+                return s
+            time.sleep(0.05)
+        raise SystemExit('FAILED: waiting for %s; last state: display %s, inputbox %s, controls %s' %
+                         (what, s['display'], s['inputbox'], s['controls']))
+
+    def tug(s):
+        return next(v for v in s['vessels'] if v['name'] == 'Tug')
+
+    def keys(*ks):
+        ActionChains(d).send_keys(*ks).perform()
+
+    d.get(url)
+    wait('the page', lambda s: s['display'] == ['START'])
+    check(len(d.find_elements(By.CSS_SELECTOR, '[data-area]')) >= 13, 'clickable cockpit controls missing')
+
+    # Engine on.
+    ActionChains(d).key_down(Keys.CONTROL).send_keys('e').key_up(Keys.CONTROL).perform()
+    wait('the display after Ctrl+E', lambda s: 'Attach Towbar to' in s['display'])
+
+    # Towbar and airliner with the display key under "Front".
+    d.find_element(By.CSS_SELECTOR, '[data-area="12"]').click()
+    wait('the towbar', lambda s: 'Towbar Attached to: Front' in s['display'])
+    d.find_element(By.CSS_SELECTOR, '[data-area="12"]').click()
+    s = wait('the airliner', lambda s: 'Vessel Attached:Jet' in s['display'])
+    check(next(v for v in s['vessels'] if v['name'] == 'Jet')['parent'] is not None, 'the airliner hangs on nothing')
+
+    # Reverse, accelerate, steer while the key is held, then brake to a stop.
+    keys('s')
+    wait('reverse', lambda s: tug(s)['anims'][GEAR_INDICATOR] == 0)
+    start = tug(state())
+    keys(Keys.ARROW_UP, Keys.ARROW_UP, Keys.ARROW_UP)
+    wait('the accelerator', lambda s: abs(s['controls']['main'] - 0.3) < 1e-9)
+    ActionChains(d).key_down(Keys.ARROW_LEFT).perform()
+    wait('steering', lambda s: s['controls']['rudder'] == -1)
+    moved = wait('the pushback', lambda s: (tug(s)['east'] - start['east']) ** 2 +
+                 (tug(s)['north'] - start['north']) ** 2 > 4, timeout=20)
+    check(abs(tug(moved)['hdg'] - start['hdg']) > 0.01, 'the tractor did not turn')
+    ActionChains(d).key_up(Keys.ARROW_LEFT).perform()
+    wait('straight ahead', lambda s: s['controls']['rudder'] == 0)
+    keys(Keys.ARROW_DOWN, Keys.ARROW_DOWN, Keys.ARROW_DOWN)
+    ActionChains(d).key_down(Keys.SPACE).perform()
+    wait('a stop', lambda s: tug(s)['anims'][SPEEDOMETER] == 0 and s['controls']['brake'] == 1, timeout=20)
+    d.save_screenshot(os.path.join(out, 'pushback.png'))
+    ActionChains(d).key_up(Keys.SPACE).perform()
+
+    # A crew member through the input box; a one-letter name is refused.
+    keys('4')
+    wait('the name box', lambda s: (s['inputbox'] or '').startswith("Enter new crew's name"))
+    box = d.find_element(By.CSS_SELECTOR, '[data-role="inputbox"]')
+    box.send_keys('A', Keys.ENTER)
+    time.sleep(0.3)
+    check((state()['inputbox'] or '').startswith("Enter new crew's name"), 'a one-letter name closed the box')
+    d.save_screenshot(os.path.join(out, 'inputbox.png'))
+    box.send_keys(Keys.BACKSPACE, 'Anna Berg', Keys.ENTER)
+    wait('the age box', lambda s: s['inputbox'] == "Enter crew's age")
+    d.find_element(By.CSS_SELECTOR, '[data-role="inputbox"]').send_keys('34', Keys.ENTER)
+    wait('the function box', lambda s: (s['inputbox'] or '').startswith('Enter function'))
+    d.find_element(By.CSS_SELECTOR, '[data-role="inputbox"]').send_keys('Crew', Keys.ENTER)
+    wait('the box closed', lambda s: s['inputbox'] is None)
+
+    # A bad message is answered with an error and changes nothing.
+    reply = d.execute_async_script('''
+        const done = arguments[arguments.length - 1];
+        const ws = new WebSocket(`ws://${location.host}/ws`);
+        ws.onopen = () => ws.send(JSON.stringify({type: 'key', code: 999, down: true, seq: 5}));
+        ws.onmessage = (e) => { const m = JSON.parse(e.data); if (m.type === 'error') { ws.close(); done(m); } };
+        setTimeout(() => done(null), 4000);''')
+    check(reply and reply['seq'] == 5 and '0..255' in reply['message'], 'no error for a bad key code: %r' % reply)
+    d.save_screenshot(os.path.join(out, 'page.png'))
+
+
+if __name__ == '__main__':
+    main()

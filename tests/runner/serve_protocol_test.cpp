@@ -1,0 +1,236 @@
+// The served session's pure parts: the page's messages as kvqsim checks
+// them, the record of a session, the checks of a request's Host and Origin,
+// the listening address and the real-time schedule.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "apps/kvqsim/pacing.h"
+#include "apps/kvqsim/protocol.h"
+#include "apps/kvqsim/record.h"
+#include "apps/kvqsim/serve.h"
+
+using namespace kvqsim;
+
+namespace {
+
+Input Decode(const std::string& text) {
+  Input in;
+  std::string error;
+  EXPECT_TRUE(DecodeInput(text, &in, &error)) << text << ": " << error;
+  return in;
+}
+
+std::string Refusal(const std::string& text, int64_t* seq = nullptr) {
+  Input in;
+  std::string error;
+  EXPECT_FALSE(DecodeInput(text, &in, &error)) << text;
+  if (seq) *seq = in.seq;
+  return error;
+}
+
+}  // namespace
+
+TEST(Protocol, EveryKindOfInputReadsAsThePageSendsIt) {
+  Input k = Decode(R"({"type":"key","code":18,"down":true,"seq":7})");
+  EXPECT_EQ(k.kind, InputKind::Key);
+  EXPECT_EQ(k.code, 18);
+  EXPECT_TRUE(k.down);
+  EXPECT_EQ(k.seq, 7);
+
+  Input m = Decode(R"({"type":"mouse","area":6,"event":"down","button":"right","x":0.25,"y":1})");
+  EXPECT_EQ(m.area, 6);
+  EXPECT_EQ(m.action, MouseAction::Down);
+  EXPECT_TRUE(m.right);
+  EXPECT_DOUBLE_EQ(m.x, 0.25);
+  EXPECT_DOUBLE_EQ(m.y, 1.0);
+
+  EXPECT_DOUBLE_EQ(Decode(R"({"type":"control","control":"rudder","level":-1})").level, -1.0);
+  EXPECT_EQ(Decode(R"({"type":"control","control":"attmode","level":2})").control, HostControl::AttMode);
+  Input box = Decode(R"({"type":"inputbox","action":"enter","text":"Anna Berg"})");
+  EXPECT_FALSE(box.escape);
+  EXPECT_EQ(box.text, "Anna Berg");
+  EXPECT_TRUE(Decode(R"({"type":"inputbox","action":"escape"})").escape);
+  EXPECT_EQ(Decode(R"({"type":"focus","vessel":"Jet"})").vessel, "Jet");
+  EXPECT_EQ(Decode(R"({"type":"cockpit","position":3})").position, 3);
+  EXPECT_EQ(Decode(R"({"type":"time","accel":10})").accel, 10);
+  EXPECT_TRUE(Decode(R"({"type":"pause","paused":true})").paused);
+  EXPECT_EQ(Decode(R"({"type":"save"})").kind, InputKind::Save);
+  EXPECT_EQ(Decode(R"({"type":"quit"})").kind, InputKind::Quit);
+}
+
+TEST(Protocol, BadMessagesAreRefusedWithAReason) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"{", "not valid JSON"},
+      {"[1,2]", "JSON object"},
+      {R"({"code":18})", "needs a 'type'"},
+      {R"({"type":"warp"})", "unknown message type"},
+      {R"({"type":"key","code":18})", "missing field 'down'"},
+      {R"({"type":"key","code":256,"down":true})", "0..255"},
+      {R"({"type":"key","code":-1,"down":true})", "0..255"},
+      {R"({"type":"key","code":1.5,"down":true})", "integer"},
+      {R"({"type":"key","code":18,"down":"yes"})", "true or false"},
+      {R"({"type":"key","code":18,"down":true,"held":[42]})", "unknown field 'held'"},
+      {R"({"type":"mouse","area":5,"event":"down","button":"left","x":1.01,"y":0})", "'x' must be within 0..1"},
+      {R"({"type":"mouse","area":"5","event":"down","button":"left","x":0,"y":0})", "integer"},
+      {R"({"type":"mouse","area":5,"event":"click","button":"left","x":0,"y":0})", "one of down, up, move"},
+      {R"({"type":"control","control":"main","level":1e999})", "not valid JSON"},
+      {R"({"type":"control","control":"rudder","level":1.5})", "within -1..1"},
+      {R"({"type":"control","control":"attmode","level":1.5})", "0, 1 or 2"},
+      {R"({"type":"inputbox","action":"enter","text":"a\u0007b"})", "control character"},
+      {R"({"type":"inputbox","action":"enter"})", "missing field 'text'"},
+      {R"({"type":"focus","vessel":""})", "1 to 255 bytes"},
+      {R"({"type":"cockpit","position":4})", "0..3"},
+      {R"({"type":"time","accel":3})", "1, 2, 4 or 10"},
+      {R"({"type":"quit","seq":"1"})", "integer"},
+      {R"({"type":"quit","seq":9007199254740993})", "within 0.."},
+  };
+  for (const auto& [text, reason] : cases) EXPECT_NE(Refusal(text).find(reason), std::string::npos) << text;
+
+  const std::string longText(MAX_INPUTBOX_TEXT + 1, 'x');
+  EXPECT_NE(Refusal(R"({"type":"inputbox","action":"enter","text":")" + longText + "\"}").find("255 bytes"),
+            std::string::npos);
+  std::string huge = R"({"type":"quit","pad":")" + std::string(MAX_MESSAGE_BYTES, ' ') + "\"}";
+  EXPECT_NE(Refusal(huge).find("longer than"), std::string::npos);
+
+  // The answer names the message it refuses.
+  int64_t seq = -1;
+  Refusal(R"({"type":"key","code":999,"down":true,"seq":41})", &seq);
+  EXPECT_EQ(seq, 41);
+}
+
+TEST(Record, WrittenAndReadBackTheSame) {
+  const std::string path = ::testing::TempDir() + "/kvq_record_test.jsonl";
+  RecordHeader h;
+  h.scenario = "/r/Examples/pushback.scn";
+  h.scenarioHash = "0123456789abcdef";
+  h.root = "/r";
+  h.dt = 1.0 / 60.0;
+  h.flightModel = 1;
+  std::vector<std::string> messages = {
+      R"({"type":"key","code":18,"down":true})",
+      R"({"type":"mouse","area":6,"event":"down","button":"left","x":0.1,"y":0.3333333333333333})",
+      R"({"type":"inputbox","action":"enter","text":"Jörg \"J\" Ek"})",
+      R"({"type":"time","accel":4})",
+  };
+  {
+    RecordWriter w;
+    std::string error;
+    ASSERT_TRUE(w.Open(path, h, &error)) << error;
+    uint64_t frame = 0;
+    for (const std::string& m : messages) {
+      Input in = Decode(m);
+      if (in.kind == InputKind::Key) {
+        in.held = {18, 29};
+        in.hasHeld = true;
+      }
+      w.Add(frame += 3, in);
+    }
+    ASSERT_TRUE(w.Finish(40, &error)) << error;
+  }
+  Record rec;
+  std::string error;
+  ASSERT_TRUE(ReadRecord(path, &rec, &error)) << error;
+  EXPECT_EQ(rec.header.scenarioHash, h.scenarioHash);
+  EXPECT_EQ(rec.header.dt, h.dt);  // exactly: the replay steps with it
+  EXPECT_EQ(rec.header.flightModel, 1);
+  EXPECT_EQ(rec.endFrame, 40u);
+  ASSERT_EQ(rec.inputs.size(), messages.size());
+  EXPECT_EQ(rec.inputs[0].frame, 3u);
+  EXPECT_EQ(rec.inputs[0].input.held, (std::vector<int>{18, 29}));
+  EXPECT_EQ(rec.inputs[1].input.y, 1.0 / 3.0);
+  EXPECT_EQ(rec.inputs[2].input.text, "Jörg \"J\" Ek");
+  EXPECT_EQ(rec.inputs[3].input.accel, 4);
+  std::remove(path.c_str());
+}
+
+TEST(Record, DamagedRecordsAreRefused) {
+  const std::string header =
+      R"({"kvqsim-record":1,"scenario":"","scenarioHash":"","script":"","scriptHash":"","root":"/r","dt":0.1,"flightModel":0})";
+  const std::string key = R"({"type":"key","code":18,"down":true,"held":[18]})";
+  const std::pair<std::string, std::string> cases[] = {
+      {header + "\n{\"frame\":5,\"input\":" + key + "}\n", "no end line"},
+      {header + "\n{\"frame\":5,\"input\":" + key + "}\n{\"frame\":4,\"input\":" + key + "}\n{\"frame\":9,\"end\":true}\n",
+       "before frame"},
+      {header + "\n{\"frame\":5,\"input\":" + key + "}\n{\"frame\":4,\"end\":true}\n", "before frame"},
+      {header + "\n{\"frame\":9,\"end\":true}\n{\"frame\":9,\"end\":true}\n", "after the end line"},
+      {header + "\n{\"frame\":5,\"input\":{\"type\":\"key\",\"code\":300,\"down\":true}}\n{\"frame\":9,\"end\":true}\n",
+       "0..255"},
+      {R"({"kvqsim-record":2})" "\n", "version 2"},
+      {"{\"hello\":1}\n", "not a kvqsim record"},
+  };
+  for (const auto& [text, reason] : cases) {
+    Record rec;
+    std::string error;
+    EXPECT_FALSE(ParseRecord(text, &rec, &error)) << text;
+    EXPECT_NE(error.find(reason), std::string::npos) << error;
+  }
+}
+
+TEST(Record, AnotherScenarioOrRootIsNamed) {
+  RecordHeader a;
+  a.root = "/r";
+  a.scenario = "a.scn";
+  a.scenarioHash = "1";
+  a.dt = 0.1;
+  RecordHeader b = a;
+  std::string error;
+  EXPECT_TRUE(SameRun(a, b, &error));
+  b.scenarioHash = "2";
+  EXPECT_FALSE(SameRun(a, b, &error));
+  EXPECT_NE(error.find("another scenario"), std::string::npos);
+  b = a;
+  b.root = "/elsewhere";
+  EXPECT_FALSE(SameRun(a, b, &error));
+  EXPECT_NE(error.find("another simulator root"), std::string::npos);
+  EXPECT_EQ(FileHash("/nonexistent/file"), "");
+}
+
+TEST(Serve, OnlyThePagesOwnHostAndOriginReachTheScene) {
+  EXPECT_TRUE(HostAllowed("127.0.0.1:8570", 8570));
+  EXPECT_TRUE(HostAllowed("localhost:8570", 8570));
+  EXPECT_TRUE(HostAllowed("192.168.1.20:8570", 8570));
+  EXPECT_FALSE(HostAllowed("127.0.0.1:8571", 8570));
+  EXPECT_FALSE(HostAllowed("127.0.0.1", 8570));
+  EXPECT_FALSE(HostAllowed("attacker.example:8570", 8570));  // a name pointed at this machine
+  EXPECT_FALSE(HostAllowed(nullptr, 8570));
+
+  EXPECT_TRUE(OriginAllowed(nullptr, "127.0.0.1:8570"));
+  EXPECT_TRUE(OriginAllowed("http://127.0.0.1:8570", "127.0.0.1:8570"));
+  EXPECT_TRUE(OriginAllowed("http://LOCALHOST:8570", "localhost:8570"));
+  EXPECT_FALSE(OriginAllowed("http://attacker.example", "127.0.0.1:8570"));
+  EXPECT_FALSE(OriginAllowed("http://127.0.0.1:8571", "127.0.0.1:8570"));
+  EXPECT_FALSE(OriginAllowed("null", "127.0.0.1:8570"));
+}
+
+TEST(Serve, ListeningAddress) {
+  ServeAddress a;
+  std::string error;
+  ASSERT_TRUE(ParseServeAddress("8570", &a, &error));
+  EXPECT_EQ(a.host, "127.0.0.1");
+  EXPECT_FALSE(a.explicitHost);
+  ASSERT_TRUE(ParseServeAddress("localhost:9000", &a, &error));
+  EXPECT_EQ(a.host, "127.0.0.1");
+  ASSERT_TRUE(ParseServeAddress("0.0.0.0:80", &a, &error));
+  EXPECT_TRUE(a.explicitHost);
+  EXPECT_FALSE(IsLoopback(a.host));
+  for (const char* bad : {"70000", "", "x", "example.com:80", "1.2.3:80", "256.1.1.1:80", "[::1]:80"})
+    EXPECT_FALSE(ParseServeAddress(bad, &a, &error)) << bad;
+}
+
+TEST(Pacing, FramesAreDueAtTheStepOverTheAcceleration) {
+  using namespace std::chrono;
+  const Pacer::Clock::time_point t0{};
+  Pacer p(0.1, t0);
+  p.FrameRun(t0);
+  EXPECT_EQ(p.Due(), t0 + milliseconds(100));
+  p.SetAccel(10, t0 + milliseconds(100));
+  p.FrameRun(t0 + milliseconds(100));
+  EXPECT_EQ(p.Due(), t0 + milliseconds(110));
+  // Far behind after a stall: the schedule starts again from now, no burst.
+  p.FrameRun(t0 + seconds(5));
+  EXPECT_EQ(p.Due(), t0 + seconds(5));
+}
