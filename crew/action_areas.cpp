@@ -36,7 +36,7 @@ ActionAreaTable* FetchActionTable() {
   if (library == nullptr) return nullptr;
   FARPROC proc = GetProcAddress(library, ACTION_TABLE_EXPORT);
   if (proc == nullptr) return nullptr;
-  return reinterpret_cast<GetActionTableFn>(proc)();
+  return EntryPointAs<GetActionTableFn>(proc)();
 }
 
 }  // namespace

@@ -45,3 +45,11 @@ OAPIFUNC FILE* OpenHostFile(const char* path, const char* mode);
 // The real path a simulator path names (existing parts matched without
 // regard to case), bounded to n characters. False when it does not fit.
 OAPIFUNC bool ResolveHostPath(const char* path, char* out, size_t n);
+
+// An exported entry point as the function type it has. The cast passes
+// through void (*)(), the one function type that converts to and from every
+// other without a warning, whatever type FARPROC has on the platform.
+template <typename F>
+F EntryPointAs(FARPROC proc) {
+  return reinterpret_cast<F>(reinterpret_cast<void (*)()>(proc));
+}

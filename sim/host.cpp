@@ -112,8 +112,8 @@ Module* LoadModule(const char* name, std::string* error) {
     FreeHostLibrary(lib);
     return nullptr;
   }
-  m->init = reinterpret_cast<VESSEL* (*)(OBJHANDLE, int)>(init);
-  m->exit = reinterpret_cast<void (*)(VESSEL*)>(exit);
+  m->init = EntryPointAs<VESSEL* (*)(OBJHANDLE, int)>(init);
+  m->exit = EntryPointAs<void (*)(VESSEL*)>(exit);
   w.modules.push_back(std::move(m));
   return w.modules.back().get();
 }
@@ -383,9 +383,9 @@ bool Start(const Options& options, std::string* error) {
       host::Plugin p;
       p.name = name;
       p.lib = lib;
-      p.preStep = reinterpret_cast<void (*)(double, double, double)>(GetProcAddress(lib, "opcPreStep"));
+      p.preStep = EntryPointAs<void (*)(double, double, double)>(GetProcAddress(lib, "opcPreStep"));
       w.plugins.push_back(p);
-      if (auto init = reinterpret_cast<void (*)(HINSTANCE)>(GetProcAddress(lib, "InitModule"))) {
+      if (auto init = EntryPointAs<void (*)(HINSTANCE)>(GetProcAddress(lib, "InitModule"))) {
         host::CallbackScope scope;
         init(lib);
       }
@@ -402,7 +402,7 @@ void Shutdown() {
   while (!w.vessels.empty()) host::DeleteVessel(w.vessels.back().get());
   host::FlushDeleted();
   for (auto it = w.plugins.rbegin(); it != w.plugins.rend(); ++it) {
-    if (auto exit = reinterpret_cast<void (*)(HINSTANCE)>(GetProcAddress(it->lib, "ExitModule"))) {
+    if (auto exit = EntryPointAs<void (*)(HINSTANCE)>(GetProcAddress(it->lib, "ExitModule"))) {
       host::CallbackScope scope;
       exit(it->lib);
     }

@@ -77,7 +77,7 @@ SoundClient client;
 
 template <typename Fn>
 Fn Entry(EntryPoint e) {
-  return reinterpret_cast<Fn>(client.entryPoints[e]);
+  return EntryPointAs<Fn>(client.entryPoints[e]);
 }
 
 bool NeededForConnection(int e) { return e != GET_VERSION && e < FIRST_3D_ENTRY_POINT; }

@@ -33,6 +33,6 @@ class HostTest : public ::testing::Test {
   template <typename F>
   F Hook(const char* name) {
     HMODULE m = GetModuleHandleA("HostTestVessel.dll");
-    return m ? reinterpret_cast<F>(GetProcAddress(m, name)) : nullptr;
+    return m ? EntryPointAs<F>(GetProcAddress(m, name)) : nullptr;
   }
 };

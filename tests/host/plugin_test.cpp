@@ -15,7 +15,7 @@ TEST(HostPlugins, LoadedAtStartAndCalledEveryFrame) {
   EXPECT_NE(warnings.find("NotThere"), std::string::npos) << warnings;
   HMODULE m = GetModuleHandleA("HostTestPlugin.dll");
   ASSERT_NE(m, nullptr);
-  auto log = reinterpret_cast<const char* (*)()>(GetProcAddress(m, "HostTestPluginLog"));
+  auto log = EntryPointAs<const char* (*)()>(GetProcAddress(m, "HostTestPluginLog"));
   ASSERT_NE(log, nullptr);
   sim::RunFrame();
   sim::RunFrame();
