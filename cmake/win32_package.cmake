@@ -9,12 +9,15 @@ install(FILES ${kvq_runtime_dlls} DESTINATION bin)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/addons/root/ DESTINATION root PATTERN ".keep" EXCLUDE)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION root/Examples)
 install(DIRECTORY ${KVQ_ROOT_DIR}/Sound/ DESTINATION root/Sound PATTERN ".keep" EXCLUDE)
+install(DIRECTORY ${KVQ_ROOT_DIR}/Page/ DESTINATION root/Page)
 install(TARGETS KVQ_R7700 ummu_addon RUNTIME DESTINATION root/Modules)
 install(TARGETS OrbiterSound RUNTIME DESTINATION root/Modules/Plugin)
 file(WRITE ${CMAKE_BINARY_DIR}/package/README.txt
   "KVQ R7700, an aircraft tow tractor, with kvqsim, a runner for its scenarios and Lua scripts.\r\n\r\n"
   "Run bin\\kvqsim.exe (from a command prompt in this folder) for the shipped example: a pushback\r\n"
-  "from a stand. bin\\kvqsim.exe --help lists the options; the simulator's working folder is root\\.\r\n")
+  "from a stand. bin\\kvqsim.exe --help lists the options; the simulator's working folder is root\\.\r\n\r\n"
+  "To drive the tractor yourself: bin\\kvqsim.exe --serve 127.0.0.1:8570, then open\r\n"
+  "http://127.0.0.1:8570/ in a browser on the same computer (the page's Keys button lists the keys).\r\n")
 install(FILES ${CMAKE_BINARY_DIR}/package/README.txt DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
