@@ -51,33 +51,6 @@ std::string MatchEntry(const std::string& dir, const std::string& name) {
   return found;
 }
 
-std::string Resolve(const char* path) {
-  std::string p = path ? path : "";
-  for (char& c : p) {
-    if (c == '\\') c = '/';
-  }
-  std::string out;
-  size_t i = 0;
-  if (!p.empty() && p[0] == '/') {
-    out = "";
-    i = 1;
-  } else {
-    out = RootDir();
-  }
-  while (i <= p.size()) {
-    size_t j = p.find('/', i);
-    if (j == std::string::npos) j = p.size();
-    std::string part = p.substr(i, j - i);
-    if (!part.empty()) {
-      const std::string dir = out.empty() ? std::string("/") : out;
-      out += '/';
-      out += MatchEntry(dir, part);
-    }
-    i = j + 1;
-  }
-  return out.empty() ? std::string("/") : out;
-}
-
 bool WildMatch(const char* pat, const char* s) {
   for (; *pat; ++pat, ++s) {
     if (*pat == '*') {
@@ -150,6 +123,33 @@ const char* BaseName(const char* p) {
 
 }  // namespace
 
+std::string Resolve(const char* path) {
+  std::string p = path ? path : "";
+  for (char& c : p) {
+    if (c == '\\') c = '/';
+  }
+  std::string out;
+  size_t i = 0;
+  if (!p.empty() && p[0] == '/') {
+    out = "";
+    i = 1;
+  } else {
+    out = RootDir();
+  }
+  while (i <= p.size()) {
+    size_t j = p.find('/', i);
+    if (j == std::string::npos) j = p.size();
+    std::string part = p.substr(i, j - i);
+    if (!part.empty()) {
+      const std::string dir = out.empty() ? std::string("/") : out;
+      out += '/';
+      out += MatchEntry(dir, part);
+    }
+    i = j + 1;
+  }
+  return out.empty() ? std::string("/") : out;
+}
+
 HMODULE LoadHostLibrary(const char* path) { return LoadLibraryA(path); }
 
 bool FreeHostLibrary(HMODULE module) { return FreeLibrary(module); }
@@ -166,22 +166,6 @@ void UnloadAllLibraries() {
 }  // namespace host
 
 using host::Libraries;
-
-bool ResolveHostPath(const char* path, char* out, size_t n) {
-  if (path == nullptr || out == nullptr || n == 0) return false;
-  const std::string r = host::Resolve(path);
-  if (r.size() + 1 > n) {
-    out[0] = 0;
-    return false;
-  }
-  std::memcpy(out, r.c_str(), r.size() + 1);
-  return true;
-}
-
-FILE* OpenHostFile(const char* path, const char* mode) {
-  if (path == nullptr || mode == nullptr) return nullptr;
-  return std::fopen(host::Resolve(path).c_str(), mode);
-}
 
 bool DeleteFileA(const char* path) {
   if (path == nullptr) return false;

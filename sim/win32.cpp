@@ -28,22 +28,6 @@ std::string MatchEntry(const std::string& dir, const std::string& name) {
   return data.cFileName;
 }
 
-std::string Resolve(const char* path) {
-  std::string p = path ? path : "";
-  std::replace(p.begin(), p.end(), '/', '\\');
-  if (IsAbsolute(p)) return p;
-  std::string out = W().options.root.empty() ? std::string(".") : W().options.root;
-  size_t i = 0;
-  while (i <= p.size()) {
-    size_t j = p.find('\\', i);
-    if (j == std::string::npos) j = p.size();
-    const std::string part = p.substr(i, j - i);
-    if (!part.empty()) out += "\\" + MatchEntry(out, part);
-    i = j + 1;
-  }
-  return out;
-}
-
 // One entry per successful LoadHostLibrary, each freed once at shutdown.
 std::vector<HMODULE>& Loaded() {
   static std::vector<HMODULE> libs;
@@ -54,6 +38,26 @@ char g_outsideFolder[MAX_PATH];
 bool g_inRoot = false;
 
 }  // namespace
+
+std::string Resolve(const char* path) {
+  std::string p = path ? path : "";
+  std::replace(p.begin(), p.end(), '/', '\\');
+  if (IsAbsolute(p)) return p;
+  std::string out = W().options.root.empty() ? std::string(".") : W().options.root;
+  size_t i = 0;
+  while (i <= p.size()) {
+    size_t j = p.find('\\', i);
+    if (j == std::string::npos) j = p.size();
+    const std::string part = p.substr(i, j - i);
+    if (!part.empty()) {
+      const std::string entry = MatchEntry(out, part);
+      out += '\\';
+      out += entry;
+    }
+    i = j + 1;
+  }
+  return out;
+}
 
 HMODULE LoadHostLibrary(const char* path) {
   if (path == nullptr || *path == 0) return nullptr;
@@ -111,18 +115,3 @@ void LeaveRootFolder() {
 
 }  // namespace host
 
-bool ResolveHostPath(const char* path, char* out, size_t n) {
-  if (path == nullptr || out == nullptr || n == 0) return false;
-  const std::string r = host::Resolve(path);
-  if (r.size() + 1 > n) {
-    out[0] = 0;
-    return false;
-  }
-  std::memcpy(out, r.c_str(), r.size() + 1);
-  return true;
-}
-
-FILE* OpenHostFile(const char* path, const char* mode) {
-  if (path == nullptr || mode == nullptr) return nullptr;
-  return std::fopen(host::Resolve(path).c_str(), mode);
-}

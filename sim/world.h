@@ -337,6 +337,10 @@ bool FreeHostLibrary(HMODULE module);
 void UnloadAllLibraries();
 
 // The process's working folder while a module runs.
+// A simulator path ("Modules\\Ummu.dll") as a path of this system: relative
+// ones against the root, each existing part in the letter case found on disk.
+std::string Resolve(const char* path);
+
 #if defined(_WIN32)
 void EnterRootFolder();
 void LeaveRootFolder();
