@@ -7,6 +7,7 @@ plot. The page's screenshot is kept in the output folder."""
 import argparse
 import http.client
 import json
+import math
 import os
 import re
 import shutil
@@ -162,6 +163,24 @@ def session(d, url, out):
     ActionChains(d).key_down(Keys.SPACE).perform()
     wait('a stop', lambda s: tug(s)['anims'][SPEEDOMETER] == 0 and s['controls']['brake'] == 1, timeout=20)
     d.save_screenshot(os.path.join(out, 'pushback.png'))
+    ActionChains(d).key_up(Keys.SPACE).perform()
+
+    # Uncouple with the display keys, then back away from the airliner's nose.
+    d.find_element(By.CSS_SELECTOR, '[data-area="12"]').click()
+    s = wait('the airliner let go', lambda s: next(v for v in s['vessels'] if v['name'] == 'Jet')['parent'] is None)
+    d.find_element(By.CSS_SELECTOR, '[data-area="13"]').click()
+    wait('the towbar let go', lambda s: 'Attach Towbar to' in s['display'])
+    jet = next(v for v in s['vessels'] if v['name'] == 'Jet')
+    keys(Keys.ARROW_UP, Keys.ARROW_UP, Keys.ARROW_UP)
+
+    def apart(s):
+        t = tug(s)
+        return math.hypot(t['east'] - jet['east'], t['north'] - jet['north'])
+    near = apart(state())
+    wait('driving away', lambda s: apart(s) > near + 10, timeout=20)
+    keys(Keys.ARROW_DOWN, Keys.ARROW_DOWN, Keys.ARROW_DOWN)
+    ActionChains(d).key_down(Keys.SPACE).perform()
+    wait('a stop', lambda s: tug(s)['anims'][SPEEDOMETER] == 0, timeout=20)
     ActionChains(d).key_up(Keys.SPACE).perform()
 
     # A crew member through the input box; a one-letter name is refused.
