@@ -10,8 +10,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "apps/kvqsim/protocol.h"
-#include "apps/kvqsim/record.h"
+#include "apps/kvqsim/session/protocol.h"
+#include "apps/kvqsim/session/record.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 
 #include <cmath>
 
-#include "apps/kvqsim/options.h"
-#include "apps/kvqsim/plot.h"
-#include "apps/kvqsim/track.h"
+#include "apps/kvqsim/kvqsim/options.h"
+#include "apps/kvqsim/outputs/plot.h"
+#include "apps/kvqsim/outputs/track.h"
 #include "host/types.h"
 
 using namespace kvqsim;

@@ -8,10 +8,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "apps/kvqsim/pacing.h"
-#include "apps/kvqsim/protocol.h"
-#include "apps/kvqsim/record.h"
-#include "apps/kvqsim/serve.h"
+#include "apps/kvqsim/serve/pacing.h"
+#include "apps/kvqsim/session/protocol.h"
+#include "apps/kvqsim/session/record.h"
+#include "apps/kvqsim/serve/server.h"
 
 using namespace kvqsim;
 

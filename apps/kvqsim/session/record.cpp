@@ -1,4 +1,4 @@
-#include "apps/kvqsim/record.h"
+#include "apps/kvqsim/session/record.h"
 
 #include <cmath>
 #include <sstream>

@@ -1,4 +1,4 @@
-#include "apps/kvqsim/serve.h"
+#include "apps/kvqsim/serve/server.h"
 
 #include <civetweb.h>
 

@@ -1,4 +1,4 @@
-#include "apps/kvqsim/display.h"
+#include "apps/kvqsim/outputs/display.h"
 
 #include "sim/sim.h"
 

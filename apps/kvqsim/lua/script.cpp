@@ -1,8 +1,8 @@
-#include "apps/kvqsim/script.h"
+#include "apps/kvqsim/lua/script.h"
 
 #include <cstdio>
 
-#include "apps/kvqsim/lua_api.h"
+#include "apps/kvqsim/lua/lua_api.h"
 
 namespace kvqsim {
 

@@ -1,4 +1,4 @@
-#include "apps/kvqsim/protocol.h"
+#include "apps/kvqsim/session/protocol.h"
 
 #include <cmath>
 #include <initializer_list>

@@ -1,9 +1,9 @@
 // A session's record applied headless, as fast as the frames run.
 #pragma once
 
-#include "apps/kvqsim/frame_driver.h"
-#include "apps/kvqsim/record.h"
-#include "apps/kvqsim/session.h"
+#include "apps/kvqsim/session/frame_driver.h"
+#include "apps/kvqsim/session/record.h"
+#include "apps/kvqsim/session/session.h"
 
 namespace kvqsim {
 

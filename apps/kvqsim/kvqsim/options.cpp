@@ -1,4 +1,4 @@
-#include "apps/kvqsim/options.h"
+#include "apps/kvqsim/kvqsim/options.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,10 +1,10 @@
-#include "apps/kvqsim/lua_api.h"
+#include "apps/kvqsim/lua/lua_api.h"
 
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "apps/kvqsim/lua_vessel.h"
+#include "apps/kvqsim/lua/lua_vessel.h"
 #include "sim/sim.h"
 
 namespace kvqsim {

@@ -1,4 +1,4 @@
-#include "apps/kvqsim/lua_vessel.h"
+#include "apps/kvqsim/lua/lua_vessel.h"
 
 #include <cmath>
 #include <cstring>

@@ -8,12 +8,12 @@
 #include <memory>
 #include <string>
 
-#include "apps/kvqsim/frame_driver.h"
-#include "apps/kvqsim/pacing.h"
-#include "apps/kvqsim/record.h"
-#include "apps/kvqsim/serve.h"
-#include "apps/kvqsim/session.h"
-#include "apps/kvqsim/snapshot.h"
+#include "apps/kvqsim/session/frame_driver.h"
+#include "apps/kvqsim/serve/pacing.h"
+#include "apps/kvqsim/session/record.h"
+#include "apps/kvqsim/serve/server.h"
+#include "apps/kvqsim/session/session.h"
+#include "apps/kvqsim/serve/state.h"
 
 namespace kvqsim {
 

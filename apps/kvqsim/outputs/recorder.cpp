@@ -1,4 +1,4 @@
-#include "apps/kvqsim/recorder.h"
+#include "apps/kvqsim/outputs/recorder.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "apps/kvqsim/pacing.h"
+#include "apps/kvqsim/serve/pacing.h"
 
 #include <algorithm>
 

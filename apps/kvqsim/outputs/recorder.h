@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "apps/kvqsim/track.h"
+#include "apps/kvqsim/outputs/track.h"
 #include "host/orbiterapi.h"
 
 namespace kvqsim {

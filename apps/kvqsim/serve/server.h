@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "apps/kvqsim/protocol.h"
+#include "apps/kvqsim/session/protocol.h"
 
 struct mg_context;
 struct mg_connection;

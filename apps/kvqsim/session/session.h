@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "apps/kvqsim/protocol.h"
+#include "apps/kvqsim/session/protocol.h"
 #include "host/orbiterapi.h"
 
 namespace kvqsim {

@@ -12,16 +12,16 @@
 #include <string>
 #include <vector>
 
-#include "apps/kvqsim/display.h"
-#include "apps/kvqsim/live_session.h"
-#include "apps/kvqsim/lua_api.h"
-#include "apps/kvqsim/lua_vessel.h"
-#include "apps/kvqsim/options.h"
-#include "apps/kvqsim/plot.h"
-#include "apps/kvqsim/record.h"
-#include "apps/kvqsim/recorder.h"
-#include "apps/kvqsim/replay.h"
-#include "apps/kvqsim/script.h"
+#include "apps/kvqsim/outputs/display.h"
+#include "apps/kvqsim/serve/live_driver.h"
+#include "apps/kvqsim/lua/lua_api.h"
+#include "apps/kvqsim/lua/lua_vessel.h"
+#include "apps/kvqsim/kvqsim/options.h"
+#include "apps/kvqsim/outputs/plot.h"
+#include "apps/kvqsim/session/record.h"
+#include "apps/kvqsim/outputs/recorder.h"
+#include "apps/kvqsim/session/replay.h"
+#include "apps/kvqsim/lua/script.h"
 #include "sim/sim.h"
 
 namespace kvqsim {

@@ -1,4 +1,4 @@
-#include "apps/kvqsim/track.h"
+#include "apps/kvqsim/outputs/track.h"
 
 #include <cmath>
 #include <cstdio>

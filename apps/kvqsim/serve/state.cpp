@@ -1,4 +1,4 @@
-#include "apps/kvqsim/snapshot.h"
+#include "apps/kvqsim/serve/state.h"
 
 #include <cmath>
 #include <cstring>
@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "addons/orbitersound/sound_slots.h"
-#include "apps/kvqsim/track.h"
+#include "apps/kvqsim/outputs/track.h"
 #include "host/win.h"
 #include "sim/sim.h"
 

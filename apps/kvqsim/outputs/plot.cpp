@@ -1,4 +1,4 @@
-#include "apps/kvqsim/plot.h"
+#include "apps/kvqsim/outputs/plot.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "apps/kvqsim/session.h"
+#include "apps/kvqsim/session/session.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "apps/kvqsim/live_session.h"
+#include "apps/kvqsim/serve/live_driver.h"
 
 #include <csignal>
 #include <cstdio>

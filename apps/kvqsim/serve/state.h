@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "apps/kvqsim/session.h"
+#include "apps/kvqsim/session/session.h"
 #include "host/orbiterapi.h"
 
 namespace kvqsim {

@@ -1,4 +1,4 @@
-#include "apps/kvqsim/replay.h"
+#include "apps/kvqsim/session/replay.h"
 
 #include <cstdio>
 

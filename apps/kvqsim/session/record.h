@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "apps/kvqsim/protocol.h"
+#include "apps/kvqsim/session/protocol.h"
 
 namespace kvqsim {
 

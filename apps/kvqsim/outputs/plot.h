@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "apps/kvqsim/track.h"
+#include "apps/kvqsim/outputs/track.h"
 
 namespace kvqsim {
 
