@@ -315,10 +315,10 @@ bool DeleteVessel(Vessel* v) {
   w.vessels.erase(w.vessels.begin() + idx);
   w.live.erase(rec.get());
   if (w.frameIndex >= 0 && idx <= w.frameIndex) --w.frameIndex;
-  if (w.focus == v) {
-    w.focus = w.vessels.empty() ? nullptr : w.vessels.front().get();
-    VCReset();
-  }
+  if (w.focus == v) w.focus = w.vessels.empty() ? nullptr : w.vessels.front().get();
+  if (w.vc.vessel == v) VCReset();
+  for (Vessel*& f : w.focusChanges)
+    if (f == v) f = nullptr;
   w.doomed.push_back(std::move(rec));
   if (w.depth == 0) FlushDeleted();
   return true;
@@ -414,6 +414,9 @@ void Shutdown() {
   w.surfaces.clear();
   w.pending.clear();
   w.focus = nullptr;
+  w.focusChanges.clear();
+  w.focusInCockpit = true;
+  w.vc.vessel = nullptr;
   w.lua = nullptr;
   w.box = host::InputBox{};
   w.vc.areas.clear();

@@ -110,7 +110,6 @@ bool oapiDeleteVessel(OBJHANDLE hVessel, OBJHANDLE hAlternativeCameraTarget) {
   if (wasFocus) {
     host::Vessel* alt = host::AsVessel(hAlternativeCameraTarget);
     w.focus = alt ? alt : (w.vessels.empty() ? nullptr : w.vessels.front().get());
-    host::VCReset();
   }
   return true;
 }
@@ -122,7 +121,9 @@ OBJHANDLE oapiSetFocusObject(OBJHANDLE hVessel) {
   if (v == nullptr) return nullptr;
   if (v != old) {
     w.focus = v;
-    host::VCReset();
+    // The cockpit follows the focus of whoever sat in it.
+    if (w.vc.vessel == old && w.focusInCockpit) host::VCReset();
+    w.focusChanges.push_back(v);
   }
   return old;
 }
@@ -221,5 +222,21 @@ bool InputBoxEnter(const char* text) {
 void InputBoxCancel() { host::W().box.open = false; }
 
 const char* DebugString() { return host::W().debug; }
+
+}  // namespace sim
+
+namespace sim {
+
+void ActFor(OBJHANDLE focus, bool inCockpit) {
+  host::World& w = host::W();
+  if (host::Vessel* v = host::AsVessel(focus)) w.focus = v;
+  w.focusInCockpit = inCockpit;
+}
+
+void TakeFocusChanges(std::vector<OBJHANDLE>* out) {
+  std::vector<host::Vessel*>& changes = host::W().focusChanges;
+  out->assign(changes.begin(), changes.end());
+  changes.clear();
+}
 
 }  // namespace sim

@@ -102,9 +102,23 @@ const char* InputBoxTitle();
 bool InputBoxEnter(const char* text);
 void InputBoxCancel();
 
-// Virtual cockpit of the focus vessel.
+// Several people may share a scene, each acting on a vessel of their own.
+// The host's focus is the vessel of the person whose input it is handling:
+// ActFor sets it without a focus change (no cockpit is reset, nothing is
+// reported). A focus change through oapiSetFocusObject (by a module, a
+// script or a person) is kept for the runner, which hands it to the person
+// it concerns: TakeFocusChanges gives the vessels focused since the last
+// call, in order (a vessel deleted since is null).
+void ActFor(OBJHANDLE focus, bool inCockpit = true);
+void TakeFocusChanges(std::vector<OBJHANDLE>* out);
+
+// The virtual cockpit: VCEnter loads the focus vessel's at a position; it
+// stays that vessel's while others act, until it is left, its vessel is
+// deleted, or the focus of the person in it moves elsewhere.
 bool VCEnter(int position);
+void VCLeave();
 int VCPosition();  // -1 when none loaded
+OBJHANDLE VCVessel();  // whose cockpit is loaded, or null
 // A mouse event on an area of the current position, dispatched as the host
 // does; false when the area is not registered there or its mouse flags do
 // not take the event.

@@ -1,4 +1,5 @@
-// The virtual cockpit of the focus vessel: its position, neighbours and
+// The virtual cockpit of the vessel it was loaded for (the focus vessel
+// when it was entered): its position, neighbours and
 // areas, mouse events and redraws with the texts and lines they draw.
 #include <algorithm>
 #include <cstring>
@@ -31,7 +32,7 @@ VCArea* NewArea(int id) {
 
 bool CanRedraw() {
   World& w = W();
-  return w.vc.position >= 0 && w.focus != nullptr && w.focus->visual != nullptr;
+  return w.vc.position >= 0 && w.vc.vessel != nullptr && w.vc.vessel->visual != nullptr;
 }
 
 // Only what the last redraws drew over is copied back.
@@ -58,7 +59,7 @@ void Redraw(VCArea* a, int event) {
   w.vc.redrawing = a;
   {
     CallbackScope scope;
-    w.focus->iface->clbkVCRedrawEvent(id, event, a->surf);
+    w.vc.vessel->iface->clbkVCRedrawEvent(id, event, a->surf);
   }
   w.vc.redrawing = nullptr;
   w.vc.inRedraw = false;
@@ -82,6 +83,7 @@ void RedrawPending() {
 
 void VCReset() {
   VCState& vc = W().vc;
+  vc.vessel = nullptr;
   vc.position = -1;
   for (int& n : vc.neighbours) n = -1;
   vc.areas.clear();
@@ -192,12 +194,13 @@ bool VCEnter(int position) {
   host::World& w = host::W();
   host::VCReset();
   if (w.focus == nullptr) return false;
+  w.vc.vessel = w.focus;
   bool ok;
   {
     host::CallbackScope scope;
-    ok = w.focus->iface->clbkLoadVC(position);
+    ok = w.vc.vessel->iface->clbkLoadVC(position);
   }
-  if (!ok || w.focus == nullptr) {
+  if (!ok || w.vc.vessel == nullptr) {
     host::VCReset();
     return false;
   }
@@ -211,11 +214,15 @@ bool VCEnter(int position) {
   return true;
 }
 
+void VCLeave() { host::VCReset(); }
+
 int VCPosition() { return host::W().vc.position; }
+
+OBJHANDLE VCVessel() { return host::W().vc.position >= 0 ? host::W().vc.vessel : nullptr; }
 
 bool VCClick(int area, int event, double x, double y) {
   host::World& w = host::W();
-  if (w.vc.position < 0 || w.focus == nullptr) return false;
+  if (w.vc.position < 0 || w.vc.vessel == nullptr) return false;
   VCArea* a = host::FindArea(area);
   if (a == nullptr || (a->mouse & event) == 0) return false;
   // Quadrilateral and spherical areas hand the click as (x, y) in 0..1.
@@ -223,7 +230,7 @@ bool VCClick(int area, int event, double x, double y) {
   bool r;
   {
     host::CallbackScope scope;
-    r = w.focus->iface->clbkVCMouseEvent(area, event, p);
+    r = w.vc.vessel->iface->clbkVCMouseEvent(area, event, p);
   }
   a = host::FindArea(area);
   if (a != nullptr && (a->redraw & PANEL_REDRAW_MOUSE) && host::CanRedraw()) host::Redraw(a, PANEL_REDRAW_MOUSE);

@@ -211,6 +211,7 @@ struct VCArea {
 };
 
 struct VCState {
+  Vessel* vessel = nullptr;  // whose cockpit is loaded
   int position = -1;
   int neighbours[4] = {-1, -1, -1, -1};
   std::vector<std::unique_ptr<VCArea>> areas;
@@ -253,6 +254,8 @@ struct World {
   std::vector<Plugin> plugins;
   Planet planet;
   Vessel* focus = nullptr;
+  std::vector<Vessel*> focusChanges;  // oapiSetFocusObject's targets, for the runner
+  bool focusInCockpit = true;  // whoever acts now sits in the loaded cockpit
   double simt = 0, simdt = 0, systime = 0;
   uint64_t frames = 0;
   uint64_t rng = 0;

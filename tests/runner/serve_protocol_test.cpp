@@ -11,7 +11,7 @@
 #include "apps/kvqsim/serve/pacing.h"
 #include "apps/kvqsim/session/protocol.h"
 #include "apps/kvqsim/session/record.h"
-#include "apps/kvqsim/serve/server.h"
+#include "apps/kvqsim/serve/requests.h"
 
 using namespace kvqsim;
 
@@ -68,6 +68,7 @@ TEST(Protocol, BadMessagesAreRefusedWithAReason) {
       {"[1,2]", "JSON object"},
       {R"({"code":18})", "needs a 'type'"},
       {R"({"type":"warp"})", "unknown message type"},
+      {R"({"type":"join"})", "unknown message type"},  // only the server says who arrives
       {R"({"type":"key","code":18})", "missing field 'down'"},
       {R"({"type":"key","code":256,"down":true})", "0..255"},
       {R"({"type":"key","code":-1,"down":true})", "0..255"},
@@ -121,13 +122,16 @@ TEST(Record, WrittenAndReadBackTheSame) {
     std::string error;
     ASSERT_TRUE(w.Open(path, h, &error)) << error;
     uint64_t frame = 0;
+    Input join;
+    join.kind = InputKind::Join;
+    w.Add(frame, 2, join);
     for (const std::string& m : messages) {
       Input in = Decode(m);
       if (in.kind == InputKind::Key) {
         in.held = {18, 29};
         in.hasHeld = true;
       }
-      w.Add(frame += 3, in);
+      w.Add(frame += 3, 2, in);
     }
     ASSERT_TRUE(w.Finish(40, &error)) << error;
   }
@@ -138,12 +142,22 @@ TEST(Record, WrittenAndReadBackTheSame) {
   EXPECT_EQ(rec.header.dt, h.dt);  // exactly: the replay steps with it
   EXPECT_EQ(rec.header.flightModel, 1);
   EXPECT_EQ(rec.endFrame, 40u);
-  ASSERT_EQ(rec.inputs.size(), messages.size());
-  EXPECT_EQ(rec.inputs[0].frame, 3u);
-  EXPECT_EQ(rec.inputs[0].input.held, (std::vector<int>{18, 29}));
-  EXPECT_EQ(rec.inputs[1].input.y, 1.0 / 3.0);
-  EXPECT_EQ(rec.inputs[2].input.text, "Jörg \"J\" Ek");
-  EXPECT_EQ(rec.inputs[3].input.accel, 4);
+  ASSERT_EQ(rec.inputs.size(), messages.size() + 1);
+  EXPECT_EQ(rec.inputs[0].input.kind, InputKind::Join);
+  EXPECT_EQ(rec.inputs[1].frame, 3u);
+  EXPECT_EQ(rec.inputs[1].person, 2);
+  EXPECT_EQ(rec.inputs[1].input.held, (std::vector<int>{18, 29}));
+  EXPECT_EQ(rec.inputs[2].input.y, 1.0 / 3.0);
+  EXPECT_EQ(rec.inputs[3].input.text, "Jörg \"J\" Ek");
+  EXPECT_EQ(rec.inputs[4].input.accel, 4);
+
+  // A record of one page names nobody: its inputs are the one person's.
+  ASSERT_TRUE(ParseRecord(R"({"kvqsim-record":1,"scenario":"","scenarioHash":"","script":"","scriptHash":"",)"
+                          R"("root":"/r","dt":0.1,"flightModel":0})"
+                          "\n{\"frame\":2,\"input\":{\"type\":\"quit\"}}\n{\"frame\":3,\"end\":true}\n",
+                          &rec, &error))
+      << error;
+  EXPECT_EQ(rec.inputs[0].person, 1);
   std::remove(path.c_str());
 }
 
@@ -160,6 +174,7 @@ TEST(Record, DamagedRecordsAreRefused) {
       {header + "\n{\"frame\":5,\"input\":{\"type\":\"key\",\"code\":300,\"down\":true}}\n{\"frame\":9,\"end\":true}\n",
        "0..255"},
       {R"({"kvqsim-record":2})" "\n", "version 2"},
+      {header + "\n{\"frame\":5,\"person\":0,\"input\":" + key + "}\n{\"frame\":9,\"end\":true}\n", "person"},
       {"{\"hello\":1}\n", "not a kvqsim record"},
   };
   for (const auto& [text, reason] : cases) {

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <csignal>
+#include <cstdlib>
 #include <memory>
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +15,7 @@
 
 #include "apps/kvqsim/outputs/display.h"
 #include "apps/kvqsim/serve/live_driver.h"
+#include "apps/kvqsim/serve/requests.h"
 #include "apps/kvqsim/lua/lua_api.h"
 #include "apps/kvqsim/lua/lua_vessel.h"
 #include "apps/kvqsim/kvqsim/options.h"
@@ -32,12 +34,14 @@ constexpr int EXIT_DONE = 0, EXIT_LUA = 1, EXIT_INPUT = 2;
 constexpr double DEFAULT_UNTIL = 60.0;       // s, a run without a script
 constexpr double PROGRESS_AFTER = 2.0;       // s of wall time before a progress line shows
 constexpr double PROGRESS_EVERY = 0.25;      // s of wall time between updates
+constexpr auto CLOSE_WITHIN = std::chrono::milliseconds(1500);  // for the pages to let go
 
 using Clock = std::chrono::steady_clock;
 
 struct RunContext {
   lua_State* L = nullptr;
   Recorder* recorder = nullptr;
+  FrameDriver* driver = nullptr;
 };
 
 void OnVessel(OBJHANDLE h, bool created, void* user) {
@@ -46,6 +50,7 @@ void OnVessel(OBJHANDLE h, bool created, void* user) {
     ctx->recorder->VesselCreated(h);
   } else {
     ctx->recorder->VesselDeleted(h);
+    if (ctx->driver) ctx->driver->VesselDeleted(h);
     if (ctx->L) ForgetVessel(ctx->L, h);
   }
 }
@@ -249,6 +254,7 @@ int Run(RunOptions opt, const char* argv0) {
   header.dt = sim::GetOptions().dt;
   header.flightModel = opt.flightModel;
   std::unique_ptr<FrameDriver> driver;
+  LiveDriver* liveDriver = nullptr;
   if (replaying) {
     if (!SameRun(record.header, header, &error)) {
       std::fprintf(stderr, "kvqsim: %s: %s\n", opt.replay.c_str(), error.c_str());
@@ -264,7 +270,6 @@ int Run(RunOptions opt, const char* argv0) {
     lo.savePath = !opt.save.empty() ? opt.save : lo.root + "/Scenarios/kvqsim-serve.scn";
     lo.recordPath = opt.record;
     lo.header = header;
-    lo.quiet = opt.quiet;
     auto live = std::make_unique<LiveDriver>(lo);
     if (!live->Start(&error)) {
       std::fprintf(stderr, "kvqsim: %s\n", error.c_str());
@@ -273,12 +278,14 @@ int Run(RunOptions opt, const char* argv0) {
     }
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);
+    liveDriver = live.get();
     driver = std::move(live);
   }
 
   Recorder recorder;
   RunContext ctx;
   ctx.recorder = &recorder;
+  ctx.driver = driver.get();
   ctx.L = CreateLuaState(root);
   if (!ctx.L) {
     std::fprintf(stderr, "kvqsim: cannot create the Lua state\n");
@@ -382,6 +389,13 @@ int Run(RunOptions opt, const char* argv0) {
   if (!opt.quiet)
     std::fprintf(stderr, "kvqsim: %llu frames, %.3f s simulated in %.3f s wall time (%.0fx real time)\n",
                  static_cast<unsigned long long>(frames), simt, wall, wall > 0 ? simt / wall : 0.0);
+  // Everything is written: a page that will not let go does not keep the
+  // session from ending.
+  if (liveDriver != nullptr && !liveDriver->Close(Clock::now() + CLOSE_WITHIN)) {
+    std::fprintf(stderr, "kvqsim: a page did not close its connection; ending without it\n");
+    std::fflush(nullptr);
+    std::_Exit(code);
+  }
   return finish(code);
 }
 

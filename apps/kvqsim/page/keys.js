@@ -1,7 +1,8 @@
 // The keyboard as the simulator delivers it: browser key codes turned into
 // the simulator's scan codes, every press and release sent, left and right
-// modifiers told apart. Keys held when the page loses the keyboard are
-// released, so none stays down in kvqsim.
+// modifiers told apart. When the window loses the keyboard the browser
+// sends no key-ups: kvqsim is told (`blur`) and lets go of what this person
+// held, as the simulator does.
 
 const SCAN = {
   Escape: 0x01, Digit1: 0x02, Digit2: 0x03, Digit3: 0x04, Digit4: 0x05, Digit5: 0x06, Digit6: 0x07,
@@ -28,8 +29,8 @@ const PAGE_KEYS = new Set(['F3', 'Pause']);
 export class Keyboard {
   // send(code, down) delivers a key; pageKey(code) handles the page's own;
   // blocked() is true while the keyboard belongs to something else (the
-  // input box).
-  constructor({ send, pageKey, blocked }) {
+  // input box); lost() tells kvqsim the window lost the keyboard.
+  constructor({ send, pageKey, blocked, lost }) {
     this.held = new Set();
     this.send = send;
     window.addEventListener('keydown', (e) => {
@@ -53,7 +54,10 @@ export class Keyboard {
       this.held.delete(scan);
       send(scan, false);
     });
-    window.addEventListener('blur', () => this.releaseAll());
+    window.addEventListener('blur', () => {
+      this.held.clear();
+      lost();
+    });
   }
 
   releaseAll() {

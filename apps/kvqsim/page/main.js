@@ -24,9 +24,15 @@ const socket = new Socket({
   onMessage: (m) => {
     if (m.type === 'error') status(`refused: ${m.message}`, true);
     else if (m.type === 'saved') status(`saved ${m.path}`);
+    else if (m.type === 'notice') status(m.message);
     else if (m.type === 'bye') status('session ended', true);
   },
   onStatus: status,
+  // The session ended or turned this page away: nothing here acts any more.
+  onEnd: () => {
+    document.body.classList.add('ended');
+    for (const c of document.querySelectorAll('button, select, input')) c.disabled = true;
+  },
 });
 
 const map = new SceneMap($('map'), $('follow'));
@@ -49,6 +55,7 @@ const keyboard = new Keyboard({
     }
   },
   blocked: () => dialog.open,
+  lost: () => socket.send({ type: 'blur' }),
 });
 
 // Tool bar.
@@ -93,6 +100,8 @@ function render(s) {
     b.disabled = !(position < 0 || p === position || neighbours.includes(p));
     b.classList.toggle('on', p === position);
   }
+  $('people').textContent = s.people.map((p) =>
+    `${p.id === s.person ? 'you' : `#${p.id}`}: ${p.focus ?? '—'}${p.cockpit ? ' (cockpit)' : ''}`).join(' · ');
   for (const b of document.querySelectorAll('[data-accel]'))
     b.classList.toggle('on', !s.paused && Number(b.dataset.accel) === s.accel);
   $('pause').classList.toggle('on', s.paused);

@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
 #include <nlohmann/json.hpp>
 
@@ -14,7 +15,8 @@ namespace {
 using Clock = Pacer::Clock;
 
 constexpr auto PUBLISH_EVERY = std::chrono::milliseconds(16);  // about 60 states a second
-constexpr auto PAUSED_POLL = std::chrono::milliseconds(50);
+constexpr auto PAUSED_POLL = std::chrono::milliseconds(50);    // states while paused: 20 a second
+constexpr auto FLUSH_EVERY = std::chrono::seconds(1);          // the record reaches the disk
 
 volatile std::sig_atomic_t g_stopRequested = 0;
 
@@ -25,13 +27,17 @@ std::string Saved(const std::string& path) {
   return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
+std::vector<ServedFolder> Folders(const LiveOptions& o) {
+  return {{"/", o.pageDir, {}}, {"/Sound/", o.root + "/Sound", {".wav"}}};
+}
+
 }  // namespace
 
 void LiveDriver::RequestStop() { g_stopRequested = 1; }
 
 LiveDriver::LiveDriver(LiveOptions options)
     : options_(std::move(options)),
-      server_(&queue_, options_.pageDir, options_.root),
+      server_(&queue_, Folders(options_)),
       pacer_(sim::GetOptions().dt, Clock::now()) {}
 
 bool LiveDriver::Start(std::string* error) {
@@ -49,14 +55,17 @@ bool LiveDriver::Start(std::string* error) {
 }
 
 void LiveDriver::Begin() {
-  session_.Begin();
+  std::vector<OBJHANDLE> loaded;
+  sim::TakeFocusChanges(&loaded);  // the scenario's own focus
   snapshot_.Begin();
   pacer_ = Pacer(sim::GetOptions().dt, Clock::now());
+  lastFlush_ = Clock::now();
   PublishIfDue(true);
 }
 
 void LiveDriver::ApplyQueued() {
-  for (QueuedInput& q : queue_.Drain()) {
+  queue_.Drain(&inputs_);
+  for (QueuedInput& q : inputs_) {
     Input& in = q.input;
     const uint64_t frame = sim::FrameCount();
     std::string error;
@@ -73,21 +82,28 @@ void LiveDriver::ApplyQueued() {
         break;
       case InputKind::Save:
         ok = sim::SaveScenario(options_.savePath, &error);
-        if (ok) server_.Post(q.connection, Saved(options_.savePath));
+        if (ok) server_.Post(q.person, Saved(options_.savePath));
         else if (error.empty()) error = "cannot write scenario '" + options_.savePath + "'";
         break;
       default:
-        ok = session_.Apply(&in, &error);
+        ok = session_.Apply(q.person, &in, &error);
         break;
     }
     if (!ok) {
-      server_.Post(q.connection, ErrorMessage(error, in.seq));
+      server_.Post(q.person, ErrorMessage(error, in.seq));
       continue;
     }
-    if (in.seq >= 0) lastSeq_ = in.seq;
-    if (in.kind != InputKind::Save && in.kind != InputKind::Quit) record_.Add(frame, in);
+    if (in.kind == InputKind::Leave) snapshot_.Forget(q.person);
+    else if (in.seq >= 0) snapshot_.Applied(q.person, in.seq);
+    if (in.kind != InputKind::Save && in.kind != InputKind::Quit) record_.Add(frame, q.person, in);
     changed_ = true;
   }
+  TellPeople();
+}
+
+void LiveDriver::TellPeople() {
+  for (const auto& [person, text] : session_.Notices()) server_.Post(person, NoticeMessage(text));
+  session_.Notices().clear();
 }
 
 bool LiveDriver::Boundary() {
@@ -105,8 +121,15 @@ bool LiveDriver::Boundary() {
 
 void LiveDriver::AfterFrame() {
   pacer_.FrameRun(Clock::now());
+  session_.AfterFrame();
+  TellPeople();
   // The frame that took an input is shown at once.
   PublishIfDue(changed_);
+  const Clock::time_point now = Clock::now();
+  if (now - lastFlush_ >= FLUSH_EVERY) {
+    record_.Flush();
+    lastFlush_ = now;
+  }
 }
 
 void LiveDriver::PublishIfDue(bool force) {
@@ -120,15 +143,18 @@ void LiveDriver::PublishIfDue(bool force) {
   pace.realtime = pacer_.RealTime();
   pace.lateMean = pacer_.LateMean();
   pace.lateMax = pacer_.LateMax();
-  pace.seq = lastSeq_;
-  server_.Publish(snapshot_.StateJson(pace, session_));
+  snapshot_.Scene(pace, session_);
+  for (const Person& p : session_.People())
+    server_.Publish(p.id, std::make_shared<const std::string>(snapshot_.StateFor(session_, &p)));
+  server_.Publish(snapshot_.StateFor(session_, nullptr));
 }
 
 bool LiveDriver::Finish(std::string* error) {
   PublishIfDue(true);
-  server_.Post(0, "{\"type\":\"bye\"}");
-  server_.Stop();
+  server_.Goodbye();
   return record_.Finish(sim::FrameCount(), error);
 }
+
+bool LiveDriver::Close(std::chrono::steady_clock::time_point deadline) { return server_.Stop(deadline); }
 
 }  // namespace kvqsim

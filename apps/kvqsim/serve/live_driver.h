@@ -1,19 +1,20 @@
-// A served session: the scene in real time with the page's inputs applied
-// between frames, its state published for the page, each applied input
-// written to the record.
+// A served session: the scene in real time with the pages' inputs applied
+// between frames, each person's state published for their page, each
+// applied input written to the record.
 #pragma once
 
-#include <atomic>
 #include <chrono>
-#include <memory>
 #include <string>
+#include <vector>
 
-#include "apps/kvqsim/session/frame_driver.h"
+#include "apps/kvqsim/serve/input_queue.h"
 #include "apps/kvqsim/serve/pacing.h"
-#include "apps/kvqsim/session/record.h"
+#include "apps/kvqsim/serve/requests.h"
 #include "apps/kvqsim/serve/server.h"
-#include "apps/kvqsim/session/session.h"
 #include "apps/kvqsim/serve/state.h"
+#include "apps/kvqsim/session/frame_driver.h"
+#include "apps/kvqsim/session/record.h"
+#include "apps/kvqsim/session/session.h"
 
 namespace kvqsim {
 
@@ -23,7 +24,6 @@ struct LiveOptions {
   std::string savePath;    // where the page's save writes
   std::string recordPath;  // empty: no record
   RecordHeader header;
-  bool quiet = false;
 };
 
 class LiveDriver : public FrameDriver {
@@ -35,13 +35,19 @@ class LiveDriver : public FrameDriver {
   bool Boundary() override;
   void BeforeFrame() override { session_.BeforeFrame(); }
   void AfterFrame() override;
+  void VesselDeleted(OBJHANDLE h) override { session_.VesselDeleted(h); }
+  // Says goodbye to the pages and finishes the record.
   bool Finish(std::string* error) override;
+  // Closes the pages' connections and stops the server, by the deadline at
+  // the latest; false when a page held on past it.
+  bool Close(std::chrono::steady_clock::time_point deadline);
 
   // Set from a signal handler: the session ends at the next boundary.
   static void RequestStop();
 
  private:
   void ApplyQueued();
+  void TellPeople();
   void PublishIfDue(bool force);
 
   LiveOptions options_;
@@ -51,10 +57,10 @@ class LiveDriver : public FrameDriver {
   Snapshot snapshot_;
   Pacer pacer_;
   RecordWriter record_;
-  int64_t lastSeq_ = -1;
+  std::vector<QueuedInput> inputs_;  // reused between boundaries
   bool quit_ = false;
   bool changed_ = false;  // inputs applied since the last publication
-  Pacer::Clock::time_point lastPublish_{};
+  Pacer::Clock::time_point lastPublish_{}, lastFlush_{};
 };
 
 }  // namespace kvqsim

@@ -117,16 +117,20 @@ json DrawJson() {
   return d;
 }
 
-json CockpitJson() {
+json CockpitJson(const Session& session, const Person* person) {
   json c;
-  c["position"] = sim::VCPosition();
-  int n[4];
-  sim::VCNeighbours(n);
+  const bool mine = person != nullptr && session.CockpitOwner() == person->id && sim::VCVessel() == person->focus;
+  c["position"] = mine ? sim::VCPosition() : -1;
+  int n[4] = {-1, -1, -1, -1};
+  if (mine) sim::VCNeighbours(n);
   c["neighbours"] = {n[0], n[1], n[2], n[3]};
   json areas = json::array();
-  if (sim::VCPosition() >= 0)
+  if (mine)
     for (const sim::VCAreaInfo& a : sim::VCAreas()) areas.push_back({{"id", a.id}, {"mouse", a.mouse}});
   c["areas"] = std::move(areas);
+  const OBJHANDLE vc = sim::VCVessel();
+  c["vessel"] = vc ? json(NameOf(vc)) : json(nullptr);
+  c["owner"] = session.CockpitOwner() != 0 ? json(session.CockpitOwner()) : json(nullptr);
   return c;
 }
 
@@ -167,7 +171,7 @@ void Snapshot::Begin() {
   }
 }
 
-std::string Snapshot::StateJson(const PaceState& pace, const Session& session) const {
+void Snapshot::Scene(const PaceState& pace, const Session& session) {
   json j;
   j["type"] = "state";
   j["simt"] = oapiGetSimTime();
@@ -177,9 +181,6 @@ std::string Snapshot::StateJson(const PaceState& pace, const Session& session) c
   j["paused"] = pace.paused;
   j["realtime"] = pace.realtime;
   j["late"] = {{"mean", pace.lateMean * 1000.0}, {"max", pace.lateMax * 1000.0}};
-  j["seq"] = pace.seq;
-  OBJHANDLE focus = oapiGetFocusObject();
-  j["focus"] = focus ? json(NameOf(focus)) : json(nullptr);
   json vessels = json::array();
   for (DWORD i = 0, n = oapiGetVesselCount(); i < n; ++i) {
     OBJHANDLE h = oapiGetVesselByIndex(static_cast<int>(i));
@@ -187,12 +188,30 @@ std::string Snapshot::StateJson(const PaceState& pace, const Session& session) c
     if (v) vessels.push_back(VesselJson(h, v, hasOrigin_, lng0_, lat0_));
   }
   j["vessels"] = std::move(vessels);
+  json people = json::array();
+  for (const Person& p : session.People())
+    people.push_back({{"id", p.id}, {"focus", p.focus ? json(NameOf(p.focus)) : json(nullptr)},
+                      {"cockpit", session.CockpitOwner() == p.id}});
+  j["people"] = std::move(people);
   j["display"] = sim::VCTexts(STATUS_DISPLAY);
   j["draw"] = DrawJson();
   j["debug"] = sim::DebugString();
   const char* box = sim::InputBoxTitle();
   j["inputbox"] = box ? json(box) : json(nullptr);
-  j["cockpit"] = CockpitJson();
+  scene_ = j.dump(-1, ' ', false, json::error_handler_t::replace);
+  scene_.pop_back();  // the closing brace: each person's fields follow
+}
+
+std::string Snapshot::StateFor(const Session& session, const Person* person) const {
+  if (person == nullptr) person = session.Find(session.CockpitOwner());
+  if (person == nullptr && !session.People().empty()) person = &session.People().front();
+  const OBJHANDLE focus = person ? person->focus : oapiGetFocusObject();
+  json j;
+  j["person"] = person ? json(person->id) : json(nullptr);
+  auto seq = person ? seqs_.find(person->id) : seqs_.end();
+  j["seq"] = seq != seqs_.end() ? seq->second : -1;
+  j["focus"] = focus ? json(NameOf(focus)) : json(nullptr);
+  j["cockpit"] = CockpitJson(session, person);
   json controls;
   VESSEL* fv = focus ? oapiGetVesselInterface(focus) : nullptr;
   controls["main"] = fv ? fv->GetThrusterGroupLevel(THGROUP_MAIN) : 0.0;
@@ -201,12 +220,18 @@ std::string Snapshot::StateJson(const PaceState& pace, const Session& session) c
   controls["attmode"] = fv ? fv->GetAttitudeMode() : 0;
   j["controls"] = std::move(controls);
   json keys = json::array();
-  const unsigned char* ks = session.KeyState();
-  for (int c = 0; c < 256; ++c)
-    if (ks[c]) keys.push_back(c);
+  if (person)
+    for (int c = 0; c < 256; ++c)
+      if (person->keys[c]) keys.push_back(c);
   j["keys"] = std::move(keys);
   j["sound"] = SoundJson(soundSlots_, focus);
-  return j.dump(-1, ' ', false, json::error_handler_t::replace);
+  std::string own = j.dump(-1, ' ', false, json::error_handler_t::replace);
+  std::string out;
+  out.reserve(scene_.size() + own.size() + 1);
+  out += scene_;
+  out += ',';
+  out.append(own, 1, std::string::npos);  // without its opening brace
+  return out;
 }
 
 }  // namespace kvqsim

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "host/orbiterapi.h"
+
 namespace kvqsim {
 
 class FrameDriver {
@@ -20,6 +22,8 @@ class FrameDriver {
   virtual void BeforeFrame() = 0;
   // After each frame (and the script's turn).
   virtual void AfterFrame() = 0;
+  // A vessel is being deleted.
+  virtual void VesselDeleted(OBJHANDLE h) = 0;
   // The run has ended; false with a message when an output failed.
   virtual bool Finish(std::string* error) = 0;
 };

@@ -24,7 +24,9 @@ constexpr KindName KINDS[] = {{InputKind::Key, "key"},           {InputKind::Mou
                               {InputKind::Control, "control"},   {InputKind::InputBox, "inputbox"},
                               {InputKind::Focus, "focus"},       {InputKind::Cockpit, "cockpit"},
                               {InputKind::Time, "time"},         {InputKind::Pause, "pause"},
-                              {InputKind::Save, "save"},         {InputKind::Quit, "quit"}};
+                              {InputKind::Save, "save"},         {InputKind::Quit, "quit"},
+                              {InputKind::Blur, "blur"},         {InputKind::Join, "join"},
+                              {InputKind::Leave, "leave"}};
 
 const char* KindNameOf(InputKind k) {
   for (const KindName& n : KINDS)
@@ -237,7 +239,7 @@ bool ReadTime(Reader& r, Input* in) {
 
 }  // namespace
 
-bool InputFromJson(const json& j, bool allowHeld, Input* out, std::string* error) {
+bool InputFromJson(const json& j, bool fromRecord, Input* out, std::string* error) {
   Input in;
   if (!j.is_object()) {
     *error = "a message must be a JSON object";
@@ -261,12 +263,13 @@ bool InputFromJson(const json& j, bool allowHeld, Input* out, std::string* error
       known = true;
     }
   }
-  if (!known) return r.Fail("unknown message type '" + name + "'");
+  if (!known || (!fromRecord && (in.kind == InputKind::Join || in.kind == InputKind::Leave)))
+    return r.Fail("unknown message type '" + name + "'");
 
   bool ok = false;
   switch (in.kind) {
     case InputKind::Key:
-      ok = ReadKey(r, j, allowHeld, &in);
+      ok = ReadKey(r, j, fromRecord, &in);
       break;
     case InputKind::Mouse:
       ok = ReadMouse(r, &in);
@@ -297,6 +300,9 @@ bool InputFromJson(const json& j, bool allowHeld, Input* out, std::string* error
       break;
     case InputKind::Save:
     case InputKind::Quit:
+    case InputKind::Blur:
+    case InputKind::Join:
+    case InputKind::Leave:
       r.Only({});
       ok = r.Ok();
       break;
@@ -357,6 +363,9 @@ json InputToJson(const Input& in) {
       break;
     case InputKind::Save:
     case InputKind::Quit:
+    case InputKind::Blur:
+    case InputKind::Join:
+    case InputKind::Leave:
       break;
   }
   return j;
@@ -367,6 +376,15 @@ std::string ErrorMessage(const std::string& message, int64_t seq) {
   j["type"] = "error";
   j["message"] = message;
   j["seq"] = seq >= 0 ? json(seq) : json(nullptr);
+  return j.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+std::string ByeMessage() { return "{\"type\":\"bye\"}"; }
+
+std::string NoticeMessage(const std::string& text) {
+  json j;
+  j["type"] = "notice";
+  j["message"] = text;
   return j.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 

@@ -18,7 +18,10 @@ constexpr size_t MAX_MESSAGE_BYTES = 4096;
 constexpr size_t MAX_INPUTBOX_TEXT = 255;  // bytes
 constexpr int64_t MAX_SEQ = int64_t{1} << 53;
 
-enum class InputKind { Key, Mouse, Control, InputBox, Focus, Cockpit, Time, Pause, Save, Quit };
+// Join and Leave are a person's arrival and departure: the server makes
+// them, records hold them, a page never sends them. Blur: the page's window
+// lost the keyboard.
+enum class InputKind { Key, Mouse, Control, InputBox, Focus, Cockpit, Time, Pause, Save, Quit, Blur, Join, Leave };
 enum class MouseAction { Down, Up, Move };
 enum class HostControl { Main, Brake, Rudder, AttMode };
 
@@ -54,14 +57,18 @@ struct Input {
 // set when it could be read, so the error can name it.
 bool DecodeInput(std::string_view message, Input* out, std::string* error);
 
-// The same from a parsed object; `allowHeld` admits a key line's "held"
-// list (records only).
-bool InputFromJson(const nlohmann::json& j, bool allowHeld, Input* out, std::string* error);
+// The same from a parsed object; `fromRecord` admits what only records
+// hold: a key line's "held" list, a person's arrival and departure.
+bool InputFromJson(const nlohmann::json& j, bool fromRecord, Input* out, std::string* error);
 
 // The input's canonical JSON object (with "held" for a key that has it).
 nlohmann::json InputToJson(const Input& in);
 
 // Messages to the page.
 std::string ErrorMessage(const std::string& message, int64_t seq);
+std::string ByeMessage();
+// Something the page should tell its person (their vessel went, the
+// cockpit was taken).
+std::string NoticeMessage(const std::string& text);
 
 }  // namespace kvqsim

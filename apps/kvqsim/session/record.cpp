@@ -13,6 +13,7 @@ using nlohmann::json;
 
 constexpr size_t MAX_RECORD_LINE = 64 * 1024;  // bytes
 constexpr const char* MAGIC = "kvqsim-record";
+constexpr uint64_t MAX_PERSON = 1u << 30;
 
 std::string Dump(const json& j) { return j.dump(-1, ' ', false, json::error_handler_t::replace); }
 
@@ -79,18 +80,27 @@ bool RecordWriter::Open(const std::string& path, const RecordHeader& h, std::str
   j["dt"] = h.dt;
   j["flightModel"] = h.flightModel;
   Line(Dump(j));
+  Flush();
   return !failed_;
 }
 
 void RecordWriter::Line(const std::string& text) {
   if (!file_) return;
-  // Flushed line by line: a session that dies keeps what it had.
-  if (std::fprintf(file_, "%s\n", text.c_str()) < 0 || std::fflush(file_) != 0) failed_ = true;
+  pending_ += text;
+  pending_ += '\n';
 }
 
-void RecordWriter::Add(uint64_t frame, const Input& in) {
+void RecordWriter::Flush() {
+  if (!file_ || pending_.empty()) return;
+  if (std::fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size() || std::fflush(file_) != 0)
+    failed_ = true;
+  pending_.clear();
+}
+
+void RecordWriter::Add(uint64_t frame, int person, const Input& in) {
   json j;
   j["frame"] = frame;
+  j["person"] = person;
   j["input"] = InputToJson(in);
   Line(Dump(j));
 }
@@ -101,6 +111,7 @@ bool RecordWriter::Finish(uint64_t endFrame, std::string* error) {
   j["frame"] = endFrame;
   j["end"] = true;
   Line(Dump(j));
+  Flush();
   bool ok = !failed_;
   ok = std::fclose(file_) == 0 && ok;
   file_ = nullptr;
@@ -142,9 +153,16 @@ bool ParseRecord(const std::string& text, Record* out, std::string* error) {
       continue;
     }
     auto input = j.find("input");
-    if (input == j.end() || j.size() != 2) return fail("malformed input line");
+    auto person = j.find("person");
+    const size_t fields = 2 + (person != j.end());
+    if (input == j.end() || j.size() != fields) return fail("malformed input line");
     RecordedInput ri;
     ri.frame = frame;
+    if (person != j.end()) {
+      if (!person->is_number_unsigned() || person->get<uint64_t>() < 1 || person->get<uint64_t>() > MAX_PERSON)
+        return fail("malformed person (a number from 1)");
+      ri.person = static_cast<int>(person->get<uint64_t>());
+    }
     std::string why;
     if (!InputFromJson(*input, true, &ri.input, &why)) return fail(why);
     rec.inputs.push_back(std::move(ri));

@@ -27,6 +27,7 @@ struct RecordHeader {
 
 struct RecordedInput {
   uint64_t frame = 0;
+  int person = 1;  // records of one page name nobody: the one person
   Input input;
 };
 
@@ -36,18 +37,22 @@ struct Record {
   uint64_t endFrame = 0;
 };
 
+// Lines are kept and written in batches: the simulation thread that adds
+// them never waits for the disk per input.
 class RecordWriter {
  public:
   ~RecordWriter();
   bool Open(const std::string& path, const RecordHeader& header, std::string* error);
-  bool IsOpen() const { return file_ != nullptr; }
-  void Add(uint64_t frame, const Input& in);
+  void Add(uint64_t frame, int person, const Input& in);
+  // Writes what was added since the last flush.
+  void Flush();
   // Writes the end line and closes the file.
   bool Finish(uint64_t endFrame, std::string* error);
 
  private:
   void Line(const std::string& text);
   FILE* file_ = nullptr;
+  std::string pending_;
   bool failed_ = false;
 };
 

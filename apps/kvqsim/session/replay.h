@@ -10,10 +10,11 @@ namespace kvqsim {
 class ReplayDriver : public FrameDriver {
  public:
   explicit ReplayDriver(Record record) : record_(std::move(record)) {}
-  void Begin() override { session_.Begin(); }
+  void Begin() override;
   bool Boundary() override;
   void BeforeFrame() override { session_.BeforeFrame(); }
-  void AfterFrame() override {}
+  void AfterFrame() override;
+  void VesselDeleted(OBJHANDLE h) override { session_.VesselDeleted(h); }
   bool Finish(std::string* error) override { return true; }
 
  private:

@@ -1,5 +1,6 @@
 #include "apps/kvqsim/session/session.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "host/keys.h"
@@ -13,39 +14,87 @@ constexpr double THRUST_STEP = 0.1;  // main thruster level per key press
 constexpr int ATTITUDE_MODES = 3;    // 0 off, 1 rotation, 2 linear
 constexpr unsigned char KEY_HELD = 0x80;
 
-VESSEL* FocusVessel() {
-  OBJHANDLE h = oapiGetFocusObject();
-  return h ? oapiGetVesselInterface(h) : nullptr;
-}
-
 bool AreaRegistered(int area) {
   for (const sim::VCAreaInfo& a : sim::VCAreas())
     if (a.id == area) return true;
   return false;
 }
 
+std::string NameOf(OBJHANDLE h) {
+  char name[256] = {0};
+  if (h) oapiGetObjectName(h, name, sizeof name);
+  return name;
+}
+
+// (Built by appending: GCC 12 sees a false overlap in "'" + s + "'".)
+std::string Quoted(const std::string& name) {
+  std::string q = "'";
+  q.append(name).push_back('\'');
+  return q;
+}
+
+bool NeedsVessel(InputKind k) {
+  return k == InputKind::Key || k == InputKind::Mouse || k == InputKind::Control || k == InputKind::Cockpit;
+}
+
 }  // namespace
 
-void Session::Begin() {
-  if (OBJHANDLE h = oapiGetFocusObject()) Focus(h);
+const Person* Session::Find(int id) const {
+  for (const Person& p : people_)
+    if (p.id == id) return &p;
+  return nullptr;
 }
 
-bool Session::Focus(OBJHANDLE h) {
-  if (oapiGetFocusObject() != h) oapiSetFocusObject(h);
-  if (!sim::HasVisual(h)) sim::SetVisual(h, true);
-  if (sim::VCPosition() < 0) sim::VCEnter(0);
-  held_ = false;
-  return true;
+Person* Session::FindMutable(int id) {
+  for (Person& p : people_)
+    if (p.id == id) return &p;
+  return nullptr;
 }
 
-bool Session::Apply(Input* in, std::string* error) {
+Person& Session::Arrive(int id) {
+  if (Person* p = FindMutable(id)) return *p;
+  Person p;
+  p.id = id;
+  p.focus = oapiGetFocusObject();
+  people_.push_back(p);
+  Person& added = people_.back();
+  // Someone alone at a tractor sits in its cockpit, as the simulator starts.
+  if (cockpit_ == 0 && added.focus != nullptr) EnterCockpit(added, 0);
+  return added;
+}
+
+bool Session::Apply(int id, Input* in, std::string* error) {
+  switch (in->kind) {
+    case InputKind::Join:
+      Arrive(id);
+      return true;
+    case InputKind::Leave:
+      Leave(id);
+      return true;
+    case InputKind::Blur:
+      if (Person* p = FindMutable(id)) Release(*p);
+      return true;
+    default:
+      break;
+  }
+  Person* p = &Arrive(id);
+  if (NeedsVessel(in->kind) && p->focus == nullptr) {
+    *error = "there is no vessel to act on";
+    return false;
+  }
+  if (p->focus != nullptr) sim::ActFor(p->focus, cockpit_ == id);
+  sim::TakeFocusChanges(&changes_);  // older changes are not this person's doing
+  bool ok = false;
   switch (in->kind) {
     case InputKind::Key:
-      return ApplyKey(in);
+      ok = ApplyKey(*p, in);
+      break;
     case InputKind::Mouse:
-      return ApplyMouse(*in, error);
+      ok = ApplyMouse(*p, *in, error);
+      break;
     case InputKind::Control:
-      return ApplyControl(*in, error);
+      ok = ApplyControl(*p, *in, error);
+      break;
     case InputKind::InputBox:
       if (!sim::InputBoxOpen()) {
         *error = "no input box is open";
@@ -57,69 +106,93 @@ bool Session::Apply(Input* in, std::string* error) {
         sim::InputBoxCancel();
       else
         sim::InputBoxEnter(in->text.c_str());
-      return true;
-    case InputKind::Focus: {
-      OBJHANDLE h = oapiGetVesselByName(in->vessel.c_str());
-      if (!h) {
-        *error = "no vessel named '" + in->vessel + "'";
-        return false;
-      }
-      return Focus(h);
-    }
-    case InputKind::Cockpit: {
-      const int current = sim::VCPosition();
-      int n[4];
-      sim::VCNeighbours(n);
-      bool allowed = current < 0 || in->position == current;
-      for (int i = 0; i < 4; ++i) allowed = allowed || n[i] == in->position;
-      if (!allowed) {
-        *error = "cockpit position " + std::to_string(in->position) + " is not next to position " +
-                 std::to_string(current);
-        return false;
-      }
-      held_ = false;
-      if (!sim::VCEnter(in->position)) {
-        if (current >= 0) sim::VCEnter(current);
-        *error = "the focus vessel has no cockpit position " + std::to_string(in->position);
-        return false;
-      }
-      return true;
-    }
+      ok = true;
+      break;
+    case InputKind::Focus:
+      ok = ApplyFocus(*p, *in, error);
+      break;
+    case InputKind::Cockpit:
+      ok = ApplyCockpit(*p, *in, error);
+      break;
     default:
       *error = "not a scene input";
       return false;
   }
+  // The vector may have moved while vessels came and went: find them again.
+  TakeFocusChanges(FindMutable(id));
+  return ok;
 }
 
-bool Session::ApplyKey(Input* in) {
+void Session::Leave(int id) {
+  Person* p = FindMutable(id);
+  if (p == nullptr) return;
+  Release(*p);
+  if (cockpit_ == id) cockpit_ = 0;
+  people_.erase(people_.begin() + (p - people_.data()));
+}
+
+// What a person holds goes as the simulator lets it go when its window
+// loses the keyboard: every held key is released through the vessel's key
+// callback, held host controls return to 0, a held mouse button comes up.
+void Session::Release(Person& p) {
+  VESSEL* v = p.focus ? oapiGetVesselInterface(p.focus) : nullptr;
+  if (v != nullptr) sim::ActFor(p.focus, cockpit_ == p.id);
+  for (int c = 0; c < 256; ++c) {
+    if (p.keys[c] == 0) continue;
+    p.keys[c] = 0;
+    if (v != nullptr) {
+      char state[256];
+      for (int k = 0; k < 256; ++k) state[k] = static_cast<char>(p.keys[k]);
+      v->SendBufferedKey(static_cast<DWORD>(c), false, state);
+    }
+    HostKey(p, c, false);
+  }
+  if (v != nullptr) {
+    if (p.setMain) v->SetThrusterGroupLevel(THGROUP_MAIN, 0);
+    if (p.setBrake) v->SetWheelbrakeLevel(0, 0, true);
+    if (p.setRudder) v->SetControlSurfaceLevel(AIRCTRL_RUDDER, 0);
+  }
+  p.setMain = p.setBrake = p.setRudder = false;
+  if (p.mouse.down && cockpit_ == p.id && AreaRegistered(p.mouse.area))
+    sim::VCClick(p.mouse.area, p.mouse.right ? PANEL_MOUSE_RBUP : PANEL_MOUSE_LBUP, p.mouse.x, p.mouse.y);
+  p.mouse = MouseHold{};
+  const int id = p.id;
+  sim::TakeFocusChanges(&changes_);
+  TakeFocusChanges(FindMutable(id));
+}
+
+bool Session::ApplyKey(Person& p, Input* in) {
   if (in->hasHeld) {
     // A replayed key: the keyboard as it was when the key was delivered.
-    for (unsigned char& k : kstate_) k = 0;
-    for (int c : in->held) kstate_[c & 0xFF] = KEY_HELD;
+    for (unsigned char& k : p.keys) k = 0;
+    for (int c : in->held) p.keys[c & 0xFF] = KEY_HELD;
   } else {
-    kstate_[in->code] = in->down ? KEY_HELD : 0;
+    p.keys[in->code] = in->down ? KEY_HELD : 0;
     in->held.clear();
     for (int c = 0; c < 256; ++c)
-      if (kstate_[c]) in->held.push_back(c);
+      if (p.keys[c]) in->held.push_back(c);
     in->hasHeld = true;
   }
   int consumed = 0;
-  if (VESSEL* v = FocusVessel()) {
+  if (VESSEL* v = oapiGetVesselInterface(p.focus)) {
     char state[256];
-    for (int c = 0; c < 256; ++c) state[c] = static_cast<char>(kstate_[c]);
+    for (int c = 0; c < 256; ++c) state[c] = static_cast<char>(p.keys[c]);
     consumed = v->SendBufferedKey(static_cast<DWORD>(in->code), in->down, state);
   }
   // The host acts on a key the vessel left to it; a release always ends
   // what the host's press began.
-  if (!in->down || consumed == 0) HostKey(in->code, in->down);
+  if (!in->down || consumed == 0) {
+    Person* again = FindMutable(p.id);  // the key callback may have added vessels, not people
+    if (again) HostKey(*again, in->code, in->down);
+  }
   return true;
 }
 
-void Session::HostKey(int code, bool down) {
-  if (down) hostHeld_[code] = true;
-  else if (!hostHeld_[code]) return;
-  else hostHeld_[code] = false;
-  VESSEL* v = FocusVessel();
+void Session::HostKey(Person& p, int code, bool down) {
+  if (down) p.hostHeld[code] = true;
+  else if (!p.hostHeld[code]) return;
+  else p.hostHeld[code] = false;
+  VESSEL* v = p.focus ? oapiGetVesselInterface(p.focus) : nullptr;
   if (!v) return;
   switch (code) {
     case OAPI_KEY_UP:
@@ -138,12 +211,12 @@ void Session::HostKey(int code, bool down) {
     case OAPI_KEY_RIGHT:
     case OAPI_KEY_NUMPAD3: {
       const bool left = code == OAPI_KEY_LEFT || code == OAPI_KEY_NUMPAD1;
-      (left ? rudderLeft_ : rudderRight_) = down;
+      (left ? p.rudderLeft : p.rudderRight) = down;
       // The key pressed last steers; releasing it hands back to the other.
       double level = 0;
       if (down) level = left ? -1 : 1;
-      else if (rudderLeft_) level = -1;
-      else if (rudderRight_) level = 1;
+      else if (p.rudderLeft) level = -1;
+      else if (p.rudderRight) level = 1;
       v->SetControlSurfaceLevel(AIRCTRL_RUDDER, level);
       break;
     }
@@ -165,52 +238,61 @@ void Session::HostKey(int code, bool down) {
   }
 }
 
-bool Session::ApplyMouse(const Input& in, std::string* error) {
-  if (sim::VCPosition() < 0 || !AreaRegistered(in.area)) {
+bool Session::ApplyMouse(Person& p, const Input& in, std::string* error) {
+  if (cockpit_ != p.id || sim::VCVessel() != p.focus) {
+    *error = cockpit_ != 0 && cockpit_ != p.id ? "someone else is in the cockpit; enter it to take it"
+                                               : "you are not in a cockpit";
+    return false;
+  }
+  if (!AreaRegistered(in.area)) {
     *error = "cockpit area " + std::to_string(in.area) + " is not registered at this cockpit position";
     return false;
   }
+  MouseHold& m = p.mouse;
   switch (in.action) {
     case MouseAction::Down:
-      held_ = true;
-      heldSent_ = false;
-      heldRight_ = in.right;
-      heldArea_ = in.area;
-      heldX_ = in.x;
-      heldY_ = in.y;
+      m = MouseHold{true, in.right, false, in.area, in.x, in.y};
       sim::VCClick(in.area, in.right ? PANEL_MOUSE_RBDOWN : PANEL_MOUSE_LBDOWN, in.x, in.y);
       return true;
     case MouseAction::Move:
-      if (!held_ || heldArea_ != in.area || heldRight_ != in.right) {
+      if (!m.down || m.area != in.area || m.right != in.right) {
         *error = "no button is held on cockpit area " + std::to_string(in.area);
         return false;
       }
-      heldX_ = in.x;
-      heldY_ = in.y;
+      m.x = in.x;
+      m.y = in.y;
       return true;
-    case MouseAction::Up:
+    case MouseAction::Up: {
+      const bool held = m.down && m.area == in.area && m.right == in.right;
       // A click shorter than a frame still gets its held event once.
-      if (held_ && heldArea_ == in.area && heldRight_ == in.right && !heldSent_)
+      if (held && !m.sent)
         sim::VCClick(in.area, in.right ? PANEL_MOUSE_RBPRESSED : PANEL_MOUSE_LBPRESSED, in.x, in.y);
-      if (held_ && heldArea_ == in.area && heldRight_ == in.right) held_ = false;
+      if (held) m = MouseHold{};
       sim::VCClick(in.area, in.right ? PANEL_MOUSE_RBUP : PANEL_MOUSE_LBUP, in.x, in.y);
       return true;
+    }
   }
   return false;
 }
 
 void Session::BeforeFrame() {
-  if (!held_) return;
-  if (sim::VCPosition() < 0 || !AreaRegistered(heldArea_)) {
-    held_ = false;
+  frameFocus_ = oapiGetFocusObject();
+  Person* p = FindMutable(cockpit_);
+  // A module that moves the focus during the frame takes the cockpit along
+  // only when its person sits in it.
+  sim::ActFor(frameFocus_, p != nullptr && p->focus == frameFocus_);
+  if (p == nullptr || !p->mouse.down) return;
+  MouseHold& m = p->mouse;
+  if (sim::VCVessel() != p->focus || !AreaRegistered(m.area)) {
+    m = MouseHold{};
     return;
   }
-  sim::VCClick(heldArea_, heldRight_ ? PANEL_MOUSE_RBPRESSED : PANEL_MOUSE_LBPRESSED, heldX_, heldY_);
-  heldSent_ = true;
+  sim::VCClick(m.area, m.right ? PANEL_MOUSE_RBPRESSED : PANEL_MOUSE_LBPRESSED, m.x, m.y);
+  m.sent = true;
 }
 
-bool Session::ApplyControl(const Input& in, std::string* error) {
-  VESSEL* v = FocusVessel();
+bool Session::ApplyControl(Person& p, const Input& in, std::string* error) {
+  VESSEL* v = oapiGetVesselInterface(p.focus);
   if (!v) {
     *error = "no focus vessel";
     return false;
@@ -218,18 +300,137 @@ bool Session::ApplyControl(const Input& in, std::string* error) {
   switch (in.control) {
     case HostControl::Main:
       v->SetThrusterGroupLevel(THGROUP_MAIN, in.level);
+      p.setMain = in.level != 0;
       break;
     case HostControl::Brake:
       v->SetWheelbrakeLevel(in.level, 0, true);
+      p.setBrake = in.level != 0;
       break;
     case HostControl::Rudder:
       v->SetControlSurfaceLevel(AIRCTRL_RUDDER, in.level);
+      p.setRudder = in.level != 0;
       break;
     case HostControl::AttMode:
       v->SetAttitudeMode(static_cast<int>(in.level));
       break;
   }
   return true;
+}
+
+bool Session::ApplyFocus(Person& p, const Input& in, std::string* error) {
+  OBJHANDLE h = oapiGetVesselByName(in.vessel.c_str());
+  if (!h) {
+    *error = "no vessel named '" + in.vessel + "'";
+    return false;
+  }
+  // A change of focus as the simulator makes it (the cockpit follows the
+  // person in it); the change itself is taken up after the input.
+  if (p.focus != h) oapiSetFocusObject(h);
+  return true;
+}
+
+bool Session::ApplyCockpit(Person& p, const Input& in, std::string* error) {
+  const bool mine = cockpit_ == p.id && sim::VCVessel() == p.focus;
+  if (mine) {
+    const int current = sim::VCPosition();
+    int n[4];
+    sim::VCNeighbours(n);
+    bool allowed = in.position == current;
+    for (int i = 0; i < 4; ++i) allowed = allowed || n[i] == in.position;
+    if (!allowed) {
+      *error = "cockpit position " + std::to_string(in.position) + " is not next to position " +
+               std::to_string(current);
+      return false;
+    }
+  }
+  if (!EnterCockpit(p, in.position)) {
+    *error = "the focus vessel has no cockpit position " + std::to_string(in.position);
+    return false;
+  }
+  return true;
+}
+
+// Takes the cockpit of the person's vessel at a position. When it has none
+// there, whoever was in a cockpit stays where they were.
+bool Session::EnterCockpit(Person& p, int position) {
+  const OBJHANDLE before = sim::VCVessel();
+  const int beforePosition = sim::VCPosition();
+  const int owner = cockpit_;
+  sim::ActFor(p.focus, true);
+  if (!sim::HasVisual(p.focus)) sim::SetVisual(p.focus, true);
+  if (!sim::VCEnter(position)) {
+    if (before != nullptr) {
+      sim::ActFor(before, true);
+      sim::VCEnter(beforePosition);
+      sim::ActFor(p.focus, cockpit_ == p.id);
+    }
+    return false;
+  }
+  if (owner != 0 && owner != p.id) {
+    if (Person* old = FindMutable(owner)) {
+      old->mouse = MouseHold{};
+      notices_.emplace_back(owner, "another person took the cockpit");
+    }
+  }
+  p.mouse = MouseHold{};
+  cockpit_ = p.id;
+  return true;
+}
+
+void Session::VesselDeleted(OBJHANDLE h) {
+  for (Person& p : people_) {
+    if (p.focus != h) continue;
+    p.focus = nullptr;
+    notices_.emplace_back(p.id, Quoted(NameOf(h)) + " left the scene");
+  }
+}
+
+void Session::AfterFrame() {
+  sim::TakeFocusChanges(&changes_);
+  OBJHANDLE last = nullptr;
+  for (OBJHANDLE c : changes_)
+    if (c) last = c;
+  for (Person& p : people_) {
+    if (p.focus == nullptr) MoveOn(p, last);
+    else if (last != nullptr && p.focus == frameFocus_ && p.focus != last) MoveOn(p, last);
+  }
+}
+
+// Focus changes made while one person's input was handled are that
+// person's; a person whose vessel went takes the vessel focused last, or
+// any other.
+void Session::TakeFocusChanges(Person* actor) {
+  sim::TakeFocusChanges(&changes_);
+  OBJHANDLE last = nullptr;
+  for (OBJHANDLE c : changes_)
+    if (c) last = c;
+  if (actor != nullptr && last != nullptr && last != actor->focus) {
+    actor->focus = last;
+    FollowWithCockpit(*actor);
+  }
+  for (Person& p : people_)
+    if (p.focus == nullptr) MoveOn(p, last);
+}
+
+void Session::MoveOn(Person& p, OBJHANDLE to) {
+  if (to == nullptr) to = oapiGetFocusObject();
+  if (to == nullptr && oapiGetVesselCount() > 0) to = oapiGetVesselByIndex(0);
+  p.focus = to;
+  if (to != nullptr) notices_.emplace_back(p.id, "now on " + Quoted(NameOf(to)));
+  FollowWithCockpit(p);
+}
+
+// The person in the cockpit takes it along to their new vessel, or leaves
+// it when that vessel has none; a free cockpit is taken by whoever moves to
+// a vessel that has one.
+void Session::FollowWithCockpit(Person& p) {
+  if (cockpit_ != 0 && cockpit_ != p.id) return;
+  if (p.focus != nullptr && sim::VCVessel() == p.focus && cockpit_ == p.id) return;
+  if (p.focus != nullptr && EnterCockpit(p, 0)) return;
+  if (cockpit_ == p.id) {
+    sim::VCLeave();
+    cockpit_ = 0;
+  }
 }
 
 }  // namespace kvqsim
