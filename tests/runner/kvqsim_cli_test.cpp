@@ -339,15 +339,20 @@ TEST_F(Cli, DisplayWithoutACockpitIsBadInput) {
 }  // namespace
 
 TEST_F(Cli, ServedSessionEndsOnSigtermAndItsRecordReplays) {
-  // Real time: the session runs about a second, then SIGTERM ends it with
-  // its outputs written and exit 0. (Windows sends no signal to another
-  // process: there the session ends at --until.)
+  // Real time: SIGTERM ends the session with its outputs written and exit
+  // 0. (Windows sends no signal to another process: there the session ends
+  // at --until.)
 #if defined(_WIN32)
   ASSERT_EQ(Run("--serve 127.0.0.1:0 --until 1 --record rec.jsonl --save live.scn --quiet"), 0) << err;
   const std::string printed = out + err;
 #else
+  // SIGTERM once kvqsim says it serves (it takes signals from then on),
+  // after 10 s of waiting for that at most.
   ASSERT_EQ(Run("--serve 127.0.0.1:0 --record rec.jsonl --save live.scn --quiet >serve.txt 2>&1 & pid=$!; "
-                "sleep 1; kill -TERM $pid; wait $pid"),
+                "n=0; until grep -q serving " + Q(Path("serve.txt")) + "; do n=$((n+1)); "
+                "if [ $n -gt 200 ]; then echo 'kvqsim did not say it serves' >>" + Q(Path("serve.txt")) +
+                    "; kill -KILL $pid; exit 3; fi; "
+                "sleep 0.05; done; kill -TERM $pid; wait $pid"),
             0)
       << ReadFile(Path("serve.txt"));
   const std::string printed = ReadFile(Path("serve.txt"));

@@ -271,13 +271,14 @@ int Run(RunOptions opt, const char* argv0) {
     lo.recordPath = opt.record;
     lo.header = header;
     auto live = std::make_unique<LiveDriver>(lo);
+    // Before the address is printed: whoever waits for it may signal at once.
+    std::signal(SIGINT, OnStopSignal);
+    std::signal(SIGTERM, OnStopSignal);
     if (!live->Start(&error)) {
       std::fprintf(stderr, "kvqsim: %s\n", error.c_str());
       sim::Shutdown();
       return EXIT_INPUT;
     }
-    std::signal(SIGINT, OnStopSignal);
-    std::signal(SIGTERM, OnStopSignal);
     liveDriver = live.get();
     driver = std::move(live);
   }

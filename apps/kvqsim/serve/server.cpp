@@ -2,6 +2,15 @@
 
 #include <civetweb.h>
 
+#if defined(_WIN32)
+#include <winsock2.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -21,14 +30,17 @@ constexpr intptr_t REFUSED = -1;  // a page over the limit, told so and closed
 
 // civetweb's threads: one per connection at a time. Enough that idle or
 // half-sent requests from one client, each given REQUEST_TIMEOUT_MS at
-// most, do not keep the pages and their requests waiting.
+// most, do not keep the pages and their requests waiting. (A request on
+// this machine or the local network arrives in one piece; the timeout also
+// bounds how long civetweb's stop waits for one that never completes.)
 constexpr const char* WORKER_THREADS = "48";
-constexpr const char* REQUEST_TIMEOUT_MS = "2000";
+constexpr const char* REQUEST_TIMEOUT_MS = "1000";
 // How long a page's socket may stay silent before it is pinged; a page
-// that leaves six pings unanswered is dropped. civetweb notices a stop
-// between two such waits.
-constexpr const char* SOCKET_TIMEOUT_MS = "1000";
-constexpr auto GOODBYE_WAIT = std::chrono::milliseconds(300);  // for pages to close their end
+// that leaves six pings unanswered (3 s) is dropped. civetweb notices a
+// stop between two such waits.
+constexpr const char* SOCKET_TIMEOUT_MS = "500";
+constexpr auto GOODBYE_WAIT = std::chrono::milliseconds(200);  // for pages to close their end
+constexpr auto KNOCK_EVERY = std::chrono::milliseconds(10);    // until civetweb has stopped
 
 bool EqualNoCase(const char* a, const char* b) {
   for (; *a && *b; ++a, ++b)
@@ -88,6 +100,26 @@ int OnLog(const mg_connection*, const char* message) {
   return 1;
 }
 
+// civetweb's accepting thread looks at the stop flag only between waits
+// of two seconds, or when a connection arrives: one arrives.
+void Knock(const std::string& host, int port) {
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  if (inet_pton(AF_INET, host == "0.0.0.0" ? "127.0.0.1" : host.c_str(), &a.sin_addr) != 1) return;
+#if defined(_WIN32)
+  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (s == INVALID_SOCKET) return;
+  connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  closesocket(s);
+#else
+  const int s = socket(AF_INET, SOCK_STREAM, 0);
+  if (s < 0) return;
+  connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  close(s);
+#endif
+}
+
 void SendText(mg_connection* conn, const std::string& text) {
   mg_websocket_write(conn, MG_WEBSOCKET_OPCODE_TEXT, text.data(), text.size());
 }
@@ -121,6 +153,7 @@ bool Server::Start(const ServeAddress& address, std::string* error) {
   mg_server_port ports[4];
   const int n = mg_get_server_ports(ctx_, 4, ports);
   port_ = n > 0 ? ports[0].port : address.port;
+  host_ = address.host;
   mg_set_websocket_handler(ctx_, SOCKET_PATH, OnConnect, OnReady, OnData, OnClose, this);
   return true;
 }
@@ -160,7 +193,10 @@ bool Server::Stop(std::chrono::steady_clock::time_point deadline) {
     mg_stop(ctx);
     done->set_value();
   }).detach();
-  if (stopped.wait_until(deadline) != std::future_status::ready) return false;
+  while (stopped.wait_for(KNOCK_EVERY) != std::future_status::ready) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    Knock(host_, port_);
+  }
   mg_exit_library();
   return true;
 }

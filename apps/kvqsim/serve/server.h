@@ -61,6 +61,7 @@ class Server {
   InputQueue* inputs_;
   std::vector<ServedFolder> folders_;
   mg_context* ctx_ = nullptr;
+  std::string host_;
   int port_ = 0;  // for the owner; requests read their own server port
 
   std::mutex mu_;

@@ -55,7 +55,9 @@ Person& Session::Arrive(int id) {
   if (Person* p = FindMutable(id)) return *p;
   Person p;
   p.id = id;
-  p.focus = oapiGetFocusObject();
+  // Newcomers join the person in the cockpit, else the host's focus.
+  const Person* seated = Find(cockpit_);
+  p.focus = seated != nullptr && seated->focus != nullptr ? seated->focus : oapiGetFocusObject();
   people_.push_back(p);
   Person& added = people_.back();
   // Someone alone at a tractor sits in its cockpit, as the simulator starts.

@@ -1,0 +1,249 @@
+"""Several people at one served session, over raw WebSockets as any client
+would open them: each connection is a person with its own focus, keys and
+controls; what a person holds goes when their connection goes; a page that
+stops reading holds up nobody else; idle half-sent requests keep nobody out;
+a ninth page is told why it is turned away; and Quit ends the session within
+two seconds while one page never reads and another never closes, with the
+outputs written and the record replaying to the same end."""
+
+import argparse
+import base64
+import json
+import os
+import re
+import shutil
+import socket
+import struct
+import subprocess
+import sys
+import threading
+import time
+import urllib.request
+
+# Scan codes.
+ARROW_LEFT, SPACE = 0xCB, 0x39
+END_WITHIN = 2.0  # s from Quit to kvqsim's exit
+
+
+def check(cond, message):
+    if not cond:
+        raise SystemExit('FAILED: ' + message)
+
+
+class Page:
+    """A WebSocket client of /ws: sends messages, keeps the newest state."""
+
+    def __init__(self, port, reads=True, answers_close=True):
+        self.sock = socket.create_connection(('127.0.0.1', port), timeout=5)
+        if not reads:
+            self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
+        key = base64.b64encode(os.urandom(16)).decode()
+        self.sock.sendall(('GET /ws HTTP/1.1\r\nHost: 127.0.0.1:%d\r\nUpgrade: websocket\r\n'
+                           'Connection: Upgrade\r\nSec-WebSocket-Key: %s\r\nSec-WebSocket-Version: 13\r\n'
+                           'Origin: http://127.0.0.1:%d\r\n\r\n' % (port, key, port)).encode())
+        head = b''
+        while b'\r\n\r\n' not in head:
+            chunk = self.sock.recv(1)
+            check(chunk, 'the handshake was cut off')
+            head += chunk
+        check(head.startswith(b'HTTP/1.1 101'), 'no WebSocket: %r' % head[:80])
+        self.answers_close = answers_close
+        self.state = None
+        self.states = 0
+        self.gaps = []  # s between states
+        self.messages = []
+        self.closed = False
+        self.lock = threading.Lock()
+        if reads:
+            threading.Thread(target=self._read, daemon=True).start()
+
+    def send(self, message, opcode=1):
+        data = json.dumps(message).encode() if opcode == 1 else message
+        mask = os.urandom(4)
+        head = bytes([0x80 | opcode])
+        n = len(data)
+        head += bytes([0x80 | n]) if n < 126 else bytes([0x80 | 126]) + struct.pack('>H', n)
+        self.sock.sendall(head + mask + bytes(b ^ mask[i % 4] for i, b in enumerate(data)))
+
+    def _recv(self, n):
+        buf = b''
+        while len(buf) < n:
+            chunk = self.sock.recv(n - len(buf))
+            if not chunk:
+                raise EOFError
+            buf += chunk
+        return buf
+
+    def _read(self):
+        self.sock.settimeout(None)
+        last = None
+        try:
+            while True:
+                b0, b1 = self._recv(2)
+                n = b1 & 0x7F
+                if n == 126:
+                    n = struct.unpack('>H', self._recv(2))[0]
+                elif n == 127:
+                    n = struct.unpack('>Q', self._recv(8))[0]
+                data = self._recv(n)
+                op = b0 & 0x0F
+                if op == 9:
+                    self.send(data, 10)
+                elif op == 8:
+                    if self.answers_close:
+                        self.send(data[:2], 8)
+                        break
+                elif op == 1:
+                    m = json.loads(data)
+                    now = time.monotonic()
+                    with self.lock:
+                        if m['type'] == 'state':
+                            self.state = m
+                            self.states += 1
+                            if last is not None:
+                                self.gaps.append(now - last)
+                            last = now
+                        else:
+                            self.messages.append(m)
+        except (EOFError, OSError):
+            pass
+        self.closed = True
+
+    def wait(self, what, pred, timeout=10):
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            with self.lock:
+                s = self.state
+                if s is not None and pred(s):
+                    return s
+            time.sleep(0.02)
+        raise SystemExit('FAILED: waiting for %s; last state: %s' % (what, json.dumps(self.state)[:400]))
+
+    def close(self):
+        self.sock.close()
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument('--kvqsim', required=True)
+    ap.add_argument('--runner', default='')
+    ap.add_argument('--out', required=True)
+    args = ap.parse_args()
+    kvqsim = (args.runner.split('|') if args.runner else []) + [args.kvqsim]
+    out = args.out
+    shutil.rmtree(out, ignore_errors=True)
+    os.makedirs(out)
+    record, saved = os.path.join(out, 'session.jsonl'), os.path.join(out, 'live.scn')
+    server = subprocess.Popen(kvqsim + ['--serve', '127.0.0.1:0', '--record', record, '--save', saved, '--quiet'],
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    try:
+        port = serving_port(server)
+        people(port, server, record, saved)
+    finally:
+        if server.poll() is None:
+            server.kill()
+    replayed = os.path.join(out, 'replay.scn')
+    replay = subprocess.run(kvqsim + ['--replay', record, '--save', replayed, '--quiet'], capture_output=True,
+                            text=True, timeout=60)
+    check(replay.returncode == 0, 'replay failed: ' + replay.stderr)
+    check(open(saved, 'rb').read() == open(replayed, 'rb').read(), 'the replay ends elsewhere than the session')
+    print('serve_session: passed')
+
+
+def serving_port(server):
+    """The port from the line kvqsim prints once it serves (10 s at most)."""
+    found = []
+    reader = threading.Thread(target=lambda: found.append(server.stdout.readline()), daemon=True)
+    reader.start()
+    reader.join(10)
+    check(found and 'serving' in found[0], 'kvqsim did not say it serves within 10 s: %r' % found)
+    return int(re.search(r':(\d+)/', found[0]).group(1))
+
+
+def state_json(port):
+    with urllib.request.urlopen('http://127.0.0.1:%d/state.json' % port, timeout=5) as r:
+        return json.loads(r.read())
+
+
+def people(port, server, record, saved):
+    a = Page(port)
+    a.wait('the first state', lambda s: s['focus'] == 'Tug' and s['cockpit']['position'] == 0)
+    b = Page(port)
+    sb = b.wait('the second person', lambda s: s['person'] is not None)
+    check(sb['person'] != a.state['person'], 'two pages are one person')
+    check(sb['cockpit']['position'] == -1, 'the second person took the cockpit from the first')
+
+    # Each person's keys and focus are their own.
+    a.send({'type': 'key', 'code': ARROW_LEFT, 'down': True, 'seq': 1})
+    a.wait('A steering', lambda s: s['controls']['rudder'] == -1 and s['keys'] == [ARROW_LEFT])
+    b.send({'type': 'focus', 'vessel': 'Jet', 'seq': 1})
+    b.wait('B on the airliner', lambda s: s['focus'] == 'Jet' and s['keys'] == [])
+    check(a.wait('A', lambda s: True)['focus'] == 'Tug', 'A lost the tractor to B')
+    b.send({'type': 'key', 'code': ARROW_LEFT, 'down': False, 'seq': 2})
+    time.sleep(0.2)
+    check(a.state['keys'] == [ARROW_LEFT], "B's key-up let go of A's key")
+
+    # What a person holds goes with them: C brakes the tractor and drops.
+    c = Page(port)
+    c.wait('C', lambda s: s['focus'] == 'Tug')
+    c.send({'type': 'key', 'code': SPACE, 'down': True})
+    a.wait('the brakes', lambda s: s['controls']['brake'] == 1)
+    c.sock.shutdown(socket.SHUT_RDWR)
+    c.close()
+    a.wait('the brakes let go', lambda s: s['controls']['brake'] == 0, timeout=5)
+    # A window that loses the keyboard lets go too.
+    a.send({'type': 'blur'})
+    a.wait('the steering let go', lambda s: s['controls']['rudder'] == 0 and s['keys'] == [])
+
+    # A page that never reads: the others keep getting states.
+    stuck = Page(port, reads=False)
+    states, a.gaps = a.states, []
+    time.sleep(6)
+    check(a.states - states > 100, 'A got %d states in 6 s beside a page that does not read' % (a.states - states))
+    check(max(a.gaps) < 1.0, 'A waited %.2f s for a state beside a page that does not read' % max(a.gaps))
+    print('beside a page that does not read: %d states in 6 s, longest gap %.0f ms' %
+          (a.states - states, 1000 * max(a.gaps)))
+
+    # Half-sent requests keep nobody out.
+    half = []
+    for _ in range(20):
+        h = socket.create_connection(('127.0.0.1', port), timeout=5)
+        h.sendall(b'GET /state.json HTTP/1.1\r\nHost: 127.0.0.1')
+        half.append(h)
+    t = time.monotonic()
+    state_json(port)
+    check(time.monotonic() - t < 1.5, '20 half-sent requests kept /state.json waiting %.1f s' % (time.monotonic() - t))
+
+    # Eight pages at most; the ninth is told why. (The page that did not
+    # read may have been dropped by now: count the connected ones.)
+    more = [Page(port) for _ in range(8 - len(state_json(port)['people']))]
+    ninth = Page(port)
+    end = time.monotonic() + 5
+    while not ninth.closed and time.monotonic() < end:
+        time.sleep(0.05)
+    check(ninth.closed and any(m['type'] == 'error' and '8 pages' in m['message'] for m in ninth.messages),
+          'the ninth page was not told why it was turned away: %r' % ninth.messages)
+
+    # Quit, with one page that never reads and one that never closes.
+    lingering = more[0]
+    lingering.answers_close = False
+    t = time.monotonic()
+    a.send({'type': 'quit'})
+    try:
+        code = server.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        raise SystemExit('FAILED: kvqsim still runs 10 s after Quit')
+    took = time.monotonic() - t
+    said = server.stderr.read()
+    check(code == 0, 'kvqsim ended with %d after Quit: %s' % (code, said))
+    check(took < END_WITHIN, 'kvqsim took %.2f s to end after Quit' % took)
+    check(any(m['type'] == 'bye' for m in a.messages), 'A was not told the session ended')
+    check(os.path.getsize(saved) > 0 and '"end":true' in open(record).read().rstrip().splitlines()[-1],
+          'the outputs were not written')
+    for p in [a, b, stuck, ninth] + more + half:
+        p.close() if isinstance(p, Page) else p.close()
+    print('quit to exit: %.2f s' % took)
+
+
+if __name__ == '__main__':
+    main()
