@@ -7,18 +7,19 @@ two seconds while one page never reads and another never closes, with the
 outputs written and the record replaying to the same end."""
 
 import argparse
-import base64
 import json
 import os
 import re
 import shutil
 import socket
-import struct
 import subprocess
 import sys
 import threading
 import time
 import urllib.request
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
+from wsclient import Page  # noqa: E402
 
 # Scan codes.
 ARROW_LEFT, SPACE = 0xCB, 0x39
@@ -28,99 +29,6 @@ END_WITHIN = 2.0  # s from Quit to kvqsim's exit
 def check(cond, message):
     if not cond:
         raise SystemExit('FAILED: ' + message)
-
-
-class Page:
-    """A WebSocket client of /ws: sends messages, keeps the newest state."""
-
-    def __init__(self, port, reads=True, answers_close=True):
-        self.sock = socket.create_connection(('127.0.0.1', port), timeout=5)
-        if not reads:
-            self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
-        key = base64.b64encode(os.urandom(16)).decode()
-        self.sock.sendall(('GET /ws HTTP/1.1\r\nHost: 127.0.0.1:%d\r\nUpgrade: websocket\r\n'
-                           'Connection: Upgrade\r\nSec-WebSocket-Key: %s\r\nSec-WebSocket-Version: 13\r\n'
-                           'Origin: http://127.0.0.1:%d\r\n\r\n' % (port, key, port)).encode())
-        head = b''
-        while b'\r\n\r\n' not in head:
-            chunk = self.sock.recv(1)
-            check(chunk, 'the handshake was cut off')
-            head += chunk
-        check(head.startswith(b'HTTP/1.1 101'), 'no WebSocket: %r' % head[:80])
-        self.answers_close = answers_close
-        self.state = None
-        self.states = 0
-        self.gaps = []  # s between states
-        self.messages = []
-        self.closed = False
-        self.lock = threading.Lock()
-        if reads:
-            threading.Thread(target=self._read, daemon=True).start()
-
-    def send(self, message, opcode=1):
-        data = json.dumps(message).encode() if opcode == 1 else message
-        mask = os.urandom(4)
-        head = bytes([0x80 | opcode])
-        n = len(data)
-        head += bytes([0x80 | n]) if n < 126 else bytes([0x80 | 126]) + struct.pack('>H', n)
-        self.sock.sendall(head + mask + bytes(b ^ mask[i % 4] for i, b in enumerate(data)))
-
-    def _recv(self, n):
-        buf = b''
-        while len(buf) < n:
-            chunk = self.sock.recv(n - len(buf))
-            if not chunk:
-                raise EOFError
-            buf += chunk
-        return buf
-
-    def _read(self):
-        self.sock.settimeout(None)
-        last = None
-        try:
-            while True:
-                b0, b1 = self._recv(2)
-                n = b1 & 0x7F
-                if n == 126:
-                    n = struct.unpack('>H', self._recv(2))[0]
-                elif n == 127:
-                    n = struct.unpack('>Q', self._recv(8))[0]
-                data = self._recv(n)
-                op = b0 & 0x0F
-                if op == 9:
-                    self.send(data, 10)
-                elif op == 8:
-                    if self.answers_close:
-                        self.send(data[:2], 8)
-                        break
-                elif op == 1:
-                    m = json.loads(data)
-                    now = time.monotonic()
-                    with self.lock:
-                        if m['type'] == 'state':
-                            self.state = m
-                            self.states += 1
-                            if last is not None:
-                                self.gaps.append(now - last)
-                            last = now
-                        else:
-                            self.messages.append(m)
-        except (EOFError, OSError):
-            pass
-        self.closed = True
-
-    def wait(self, what, pred, timeout=10):
-        end = time.monotonic() + timeout
-        while time.monotonic() < end:
-            with self.lock:
-                s = self.state
-                if s is not None and pred(s):
-                    return s
-            time.sleep(0.02)
-        raise SystemExit('FAILED: waiting for %s; last state: %s' % (what, json.dumps(self.state)[:400]))
-
-    def close(self):
-        self.sock.close()
 
 
 def main():
@@ -215,9 +123,18 @@ def people(port, server, record, saved):
     check(time.monotonic() - t < 1.5, '20 half-sent requests kept /state.json waiting %.1f s' % (time.monotonic() - t))
 
     # Eight pages at most; the ninth is told why. (The page that did not
-    # read may have been dropped by now: count the connected ones.)
-    more = [Page(port) for _ in range(8 - len(state_json(port)['people']))]
-    ninth = Page(port)
+    # read may be dropped meanwhile: open pages until one is turned away.)
+    more, ninth = [], None
+    for _ in range(9):
+        p = Page(port)
+        end = time.monotonic() + 2
+        while p.state is None and not p.closed and time.monotonic() < end:
+            time.sleep(0.02)
+        if p.state is None:
+            ninth = p
+            break
+        more.append(p)
+    check(ninth is not None, 'nine pages were let in at once')
     end = time.monotonic() + 5
     while not ninth.closed and time.monotonic() < end:
         time.sleep(0.05)
