@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -40,11 +41,11 @@ std::string NameOf(OBJHANDLE h) {
 
 // A path under the root, with forward slashes, or "" when it is elsewhere.
 std::string UnderRoot(const std::string& path) {
-  std::string root = sim::GetOptions().root, p = path;
-  for (char& c : root) if (c == '\\') c = '/';
-  for (char& c : p) if (c == '\\') c = '/';
-  if (!root.empty() && root.back() != '/') root += '/';
-  return p.compare(0, root.size(), root) == 0 ? p.substr(root.size()) : "";
+  const std::filesystem::path rel =
+      std::filesystem::path(path).lexically_normal().lexically_relative(
+          std::filesystem::path(sim::GetOptions().root).lexically_normal());
+  if (rel.empty() || *rel.begin() == "..") return "";
+  return rel.generic_string();
 }
 
 json VesselJson(OBJHANDLE h, VESSEL* v, bool hasOrigin, double lng0, double lat0) {
