@@ -51,8 +51,10 @@ void Redraw(VCArea* a, int event) {
   }
   a->pending = false;
   if (a->bkmode == PANEL_MAP_BACKGROUND) RestoreBackground(a);
+  const int texts = a->nTexts, lines = a->nLines;
   a->nTexts = 0;
   a->nLines = 0;
+  a->drawChanged = false;
   const int id = a->id;
   w.vc.inRedraw = true;
   w.vc.redrawing = a;
@@ -62,6 +64,11 @@ void Redraw(VCArea* a, int event) {
   }
   w.vc.redrawing = nullptr;
   w.vc.inRedraw = false;
+  // The texts are part of what the surface shows, though not of its pixels.
+  a = FindArea(id);
+  if (a != nullptr && (a->drawChanged || a->nTexts != texts || a->nLines != lines)) {
+    if (Surface* s = AsSurface(a->surf)) s->version = NextStamp();
+  }
 }
 
 void RedrawPending() {
@@ -101,6 +108,7 @@ void VCRecordText(int x, int y, const char* str, int len, const oapi::Font* font
   VCArea* a = W().vc.redrawing;
   if (a == nullptr || a->nTexts >= VCArea::MAX_TEXTS) return;
   VCArea::Text& t = a->texts[a->nTexts++];
+  VCArea::Text before = t;
   t.x = x;
   t.y = y;
   t.fontHeight = font ? font->height : 0;
@@ -114,18 +122,25 @@ void VCRecordText(int x, int y, const char* str, int len, const oapi::Font* font
     ++n;
   }
   t.text[n] = 0;
+  if (before.x != t.x || before.y != t.y || before.fontHeight != t.fontHeight || before.colour != t.colour ||
+      before.fontStyle != t.fontStyle || std::strcmp(before.face, t.face) != 0 || std::strcmp(before.text, t.text) != 0)
+    a->drawChanged = true;
 }
 
 void VCRecordLine(int x0, int y0, int x1, int y1, const oapi::Pen* pen) {
   VCArea* a = W().vc.redrawing;
   if (a == nullptr || a->nLines >= VCArea::MAX_LINES) return;
   sim::VCLine& l = a->lines[a->nLines++];
+  const sim::VCLine before = l;
   l = {x0, y0, x1, y1};
   if (pen != nullptr) {
     l.penStyle = pen->style;
     l.penWidth = pen->width;
     l.penColour = pen->colour & 0xFFFFFFu;
   }
+  if (before.x0 != l.x0 || before.y0 != l.y0 || before.x1 != l.x1 || before.y1 != l.y1 || before.penStyle != l.penStyle ||
+      before.penWidth != l.penWidth || before.penColour != l.penColour)
+    a->drawChanged = true;
 }
 
 }  // namespace host
@@ -262,7 +277,14 @@ void VCNeighbours(int out[4]) {
 
 std::vector<VCAreaInfo> VCAreas() {
   std::vector<VCAreaInfo> out;
-  for (const auto& a : host::W().vc.areas) out.push_back({a->id, a->mouse});
+  for (const auto& a : host::W().vc.areas) {
+    VCAreaInfo info{a->id, a->mouse};
+    info.clickMode = a->clickMode;
+    for (int i = 0; i < 4; ++i) info.quad[i] = a->quad[i];
+    info.centre = a->centre;
+    info.radius = a->radius;
+    out.push_back(info);
+  }
   return out;
 }
 
