@@ -41,8 +41,10 @@ void LoadTextures(Mesh* m) {
       m->textures.push_back(std::move(s));
       continue;
     }
+    std::string shown = path;
+    for (char& c : shown) if (c == '\\') c = '/';
     std::fprintf(stderr, "host: mesh %s: texture %zu %s: %s; its groups are drawn untextured\n", m->name.c_str(), i + 1,
-                 path.c_str(), error.c_str());
+                 shown.c_str(), error.c_str());
     m->textures.push_back(nullptr);
     for (sim::MeshFileGroup& g : m->data.groups) {
       if (g.texture == static_cast<int>(i + 1)) g.texture = 0;
@@ -95,6 +97,8 @@ void KeepOriginal(Surface* s) {
 void MarkDrawn(Surface* s, int y, int x0, int x1) {
   if (y < 0 || y >= s->h || x0 >= x1) return;
   s->version = NextStamp();
+  if (s->watch != nullptr && (y < s->watch->top || y >= s->watch->bottom || x0 < s->watch->left || x1 > s->watch->right))
+    s->drawnOutside = true;
   if (s->dirtyLo.empty()) return;
   int& lo = s->dirtyLo[static_cast<size_t>(y)];
   int& hi = s->dirtyHi[static_cast<size_t>(y)];

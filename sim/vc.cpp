@@ -34,6 +34,48 @@ bool CanRedraw() {
   return w.vc.position >= 0 && w.focus != nullptr && w.focus->visual != nullptr;
 }
 
+// The area's drawn spans and their pixels, row by row (-1 -1 for a row
+// without one); what RestoreBackground and the redraw may change.
+void TakeDrawn(const VCArea& a, const Surface& s, std::vector<int>* spans, std::vector<DWORD>* drawn) {
+  spans->clear();
+  drawn->clear();
+  if (s.dirtyLo.empty()) return;
+  const int y0 = static_cast<int>(std::clamp(a.rect.top, 0L, static_cast<long>(s.h)));
+  const int y1 = static_cast<int>(std::clamp(a.rect.bottom, 0L, static_cast<long>(s.h)));
+  for (int y = y0; y < y1; ++y) {
+    const int lo = s.dirtyLo[static_cast<size_t>(y)], hi = s.dirtyHi[static_cast<size_t>(y)];
+    if (lo >= hi) {
+      spans->push_back(-1);
+      spans->push_back(-1);
+      continue;
+    }
+    spans->push_back(lo);
+    spans->push_back(hi);
+    const DWORD* row = &s.pixels[static_cast<size_t>(y) * static_cast<size_t>(s.w)];
+    drawn->insert(drawn->end(), row + lo, row + hi);
+  }
+}
+
+// Whether the area shows what TakeDrawn kept.
+bool SameDrawn(const VCArea& a, const Surface& s, const std::vector<int>& spans, const std::vector<DWORD>& drawn) {
+  if (s.dirtyLo.empty()) return false;
+  const int y0 = static_cast<int>(std::clamp(a.rect.top, 0L, static_cast<long>(s.h)));
+  const int y1 = static_cast<int>(std::clamp(a.rect.bottom, 0L, static_cast<long>(s.h)));
+  if (spans.size() != 2 * static_cast<size_t>(y1 - y0)) return false;
+  size_t at = 0;
+  for (int y = y0; y < y1; ++y) {
+    int lo = s.dirtyLo[static_cast<size_t>(y)], hi = s.dirtyHi[static_cast<size_t>(y)];
+    if (lo >= hi) lo = hi = -1;
+    const size_t k = 2 * static_cast<size_t>(y - y0);
+    if (lo != spans[k] || hi != spans[k + 1]) return false;
+    if (lo < 0) continue;
+    const DWORD* row = &s.pixels[static_cast<size_t>(y) * static_cast<size_t>(s.w)];
+    if (!std::equal(row + lo, row + hi, drawn.begin() + static_cast<long>(at))) return false;
+    at += static_cast<size_t>(hi - lo);
+  }
+  return true;
+}
+
 // Only what the last redraws drew over is copied back.
 void RestoreBackground(VCArea* a) {
   Surface* s = AsSurface(a->surf);
@@ -50,7 +92,17 @@ void Redraw(VCArea* a, int event) {
     return;
   }
   a->pending = false;
-  if (a->bkmode == PANEL_MAP_BACKGROUND) RestoreBackground(a);
+  // A background area is wiped and drawn anew every time; when it ends up
+  // as it was, its surface keeps its version.
+  Surface* bk = a->bkmode == PANEL_MAP_BACKGROUND ? AsSurface(a->surf) : nullptr;
+  const uint64_t version = bk ? bk->version : 0;
+  const RECT rect = a->rect;
+  if (bk != nullptr) {
+    TakeDrawn(*a, *bk, &w.vc.spans, &w.vc.drawn);
+    bk->watch = &rect;
+    bk->drawnOutside = false;
+    RestoreBackground(a);
+  }
   const int texts = a->nTexts, lines = a->nLines;
   a->nTexts = 0;
   a->nLines = 0;
@@ -64,8 +116,14 @@ void Redraw(VCArea* a, int event) {
   }
   w.vc.redrawing = nullptr;
   w.vc.inRedraw = false;
-  // The texts are part of what the surface shows, though not of its pixels.
   a = FindArea(id);
+  if (bk != nullptr) {
+    bk->watch = nullptr;
+    if (a != nullptr && a->surf == bk && !bk->drawnOutside && bk->version != version &&
+        SameDrawn(*a, *bk, w.vc.spans, w.vc.drawn))
+      bk->version = version;
+  }
+  // The texts are part of what the surface shows, though not of its pixels.
   if (a != nullptr && (a->drawChanged || a->nTexts != texts || a->nLines != lines)) {
     if (Surface* s = AsSurface(a->surf)) s->version = NextStamp();
   }

@@ -104,6 +104,10 @@ struct Surface {
   // may differ from it, so that restoring a background copies only what
   // was drawn over. Every pixel outside a row's span equals the original.
   std::vector<int> dirtyLo, dirtyHi;
+  // While a background area is redrawn: its rectangle, and whether anything
+  // was drawn outside it.
+  const RECT* watch = nullptr;
+  bool drawnOutside = false;
 };
 
 struct MeshGroup {
@@ -230,6 +234,11 @@ struct VCState {
   std::vector<std::unique_ptr<VCArea>> areas;
   VCArea* redrawing = nullptr;  // area of the redraw under way
   bool inRedraw = false;
+  // What a background area showed before its redraw: per row of the area
+  // its drawn span and those pixels (kept between redraws, so no frame
+  // allocates once they are large enough).
+  std::vector<int> spans;
+  std::vector<DWORD> drawn;
 };
 
 struct InputBox {
