@@ -242,7 +242,7 @@ int main(int argc, char** argv) {
   sim::SetVisual(tug, true);
   // Steered hard right, wheels rolled a quarter turn, gear 2, lights on.
   v->SetAnimation(0, 0.05);  // front left
-  v->SetAnimation(1, 0.20);  // front right
+  v->SetAnimation(1, 0.95);  // front right
   for (UINT a = 4; a < 8; ++a) v->SetAnimation(a, 0.25);
   bool ok = true;
   {
@@ -255,6 +255,13 @@ int main(int argc, char** argv) {
     DrawVessel(&c, tug, Pose(), false);
     ok &= c.Save(out + "/tractor_rear.png");
   }
+  {
+    // From below, the front down, the right side right: steered right, the
+    // right (inner) wheel turned further.
+    Canvas c(640, 800, {0, -14, 0.6}, V3{0, 1, 0.02}, 40);
+    DrawVessel(&c, tug, Pose(), false);
+    ok &= c.Save(out + "/tractor_below.png");
+  }
   // The cab from the driver's seat with the click areas outlined.
   ok &= sim::VCEnter(0);
   v->SetControlSurfaceLevel(AIRCTRL_RUDDER, 0.6);  // the steering wheel turned
@@ -262,10 +269,11 @@ int main(int argc, char** argv) {
   VECTOR3 eye{}, dir{};
   v->GetCameraOffset(eye);
   v->GetCameraDefaultDirection(dir);
-  for (int zoom = 0; zoom < 2; ++zoom) {
-    const V3 e = zoom ? V3{-0.25, 1.62, 3.55} : V3{eye.x, eye.y, eye.z};
-    const V3 look = zoom ? V3{0.05, -0.6, 0.8} : V3{dir.x, dir.y, dir.z};
-    Canvas c(960, 640, e, look, zoom ? 45 : 70);
+  const char* names[3] = {"/cockpit.png", "/cockpit_console.png", "/cockpit_shelf.png"};
+  const V3 eyes[3] = {{eye.x, eye.y, eye.z}, {-0.25, 1.62, 3.55}, {-0.42, 1.45, 3.30}};
+  const V3 looks[3] = {{dir.x, dir.y, dir.z}, {0.05, -0.6, 0.8}, {0.45, -0.55, 0.45}};
+  for (int view = 0; view < 3; ++view) {
+    Canvas c(960, 640, eyes[view], looks[view], view ? 45 : 70);
     DrawVessel(&c, tug, Pose(), true);
     for (const sim::VCAreaInfo& a : sim::VCAreas()) {
       if (a.clickMode == 1) {
@@ -281,7 +289,7 @@ int main(int argc, char** argv) {
         }
       }
     }
-    ok &= c.Save(out + (zoom ? "/cockpit_console.png" : "/cockpit.png"));
+    ok &= c.Save(out + names[view]);
   }
   // The towing scene: the towbar on the front mount, the airliner's tow
   // point on the towbar's far end, facing the tractor; a crew member beside.
