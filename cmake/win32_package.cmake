@@ -7,6 +7,7 @@
 install(TARGETS kvqsim kvq_host RUNTIME DESTINATION bin)
 install(FILES ${kvq_runtime_dlls} DESTINATION bin)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/addons/root/ DESTINATION root PATTERN ".keep" EXCLUDE)
+install(DIRECTORY ${KVQ_MESHES_DIR}/Meshes ${KVQ_MESHES_DIR}/Textures DESTINATION root)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION root/Examples)
 install(DIRECTORY ${KVQ_ROOT_DIR}/Sound/ DESTINATION root/Sound PATTERN ".keep" EXCLUDE)
 install(DIRECTORY ${KVQ_ROOT_DIR}/Page/ DESTINATION root/Page)

@@ -22,6 +22,8 @@ done
 
 packages=(cmake ninja-build g++ make pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
           liblua5.1-0-dev lua5.1 libcairo2-dev fonts-liberation2
+          # textures (PNG, header-only stb_image); the script that draws the meshes and textures
+          libstb-dev python3
           # kvqsim --serve: HTTP and WebSocket, JSON; its browser test
           libcivetweb-dev nlohmann-json3-dev chromium chromium-driver python3-selenium)
 

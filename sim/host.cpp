@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "sim/animation_pose.h"
 #include "sim/world.h"
 
 namespace host {
@@ -170,7 +171,9 @@ void ApplyClassItems(Vessel* v) {
       }
       CopyBounded(a->id, sizeof a->id, id);
       (a->toParent ? v->toParent : v->toChild).push_back(std::move(a));
-    } else if (EqualNoCase(key, "Mesh")) {
+    } else if (EqualNoCase(key, "Mesh") || (EqualNoCase(key, "MeshName") && v->module == nullptr)) {
+      // MeshName is the generic vessel's mesh, as the simulator's generic
+      // classes name it; a module adds its own meshes.
       v->meshes.push_back({LoadMesh(p), {0, 0, 0}, MESHVIS_EXTERNAL});
     }
   }
@@ -540,6 +543,27 @@ OBJHANDLE GetPlanet() { return &W().planet; }
 int AnimationCount(OBJHANDLE h) {
   Vessel* v = host::AsVessel(h);
   return v != nullptr ? static_cast<int>(v->animations.size()) : 0;
+}
+
+uint64_t AnimationVersion(OBJHANDLE h) {
+  Vessel* v = host::AsVessel(h);
+  return v != nullptr ? v->animVersion : 0;
+}
+
+const GroupTransform* GroupTransforms(OBJHANDLE h, int* count) {
+  Vessel* v = host::AsVessel(h);
+  if (v == nullptr) {
+    if (count) *count = 0;
+    return nullptr;
+  }
+  host::AnimationPose& pose = v->pose;
+  if (!pose.evaluated || pose.version != v->animVersion) {
+    EvaluateAnimations(v->animations, &pose.groups);
+    pose.version = v->animVersion;
+    pose.evaluated = true;
+  }
+  if (count) *count = static_cast<int>(pose.groups.size());
+  return pose.groups.data();
 }
 
 int BeaconCount(OBJHANDLE h) {

@@ -1,61 +1,53 @@
-// Meshes from the host's own text description under Meshes/, their device
+// Meshes from the simulator's mesh files under Meshes/, their device
 // instances per visual, and textures as pixel surfaces.
-//
-// A mesh file (Meshes/<name>.msh), one item per line, ';' starts a comment:
-//   GROUPS 26                  number of groups
-//   MATERIALS 10               number of materials (grey by default)
-//   TEXTURE 512 512 0x202020   a texture: width, height, optional fill colour;
-//                              repeatable, numbered from 1 in order
-//   GROUP 3 MATERIAL 2 TEXTURE 1   optional: a group's material and texture
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "host/win.h"
+#include "sim/texture_file.h"
 #include "sim/world.h"
 
 namespace host {
 namespace {
 
-MATERIAL DefaultMaterial() {
-  MATERIAL m{};
-  m.diffuse = {0.8f, 0.8f, 0.8f, 1.0f};
-  m.ambient = {0.8f, 0.8f, 0.8f, 1.0f};
-  m.specular = {0, 0, 0, 1.0f};
-  m.emissive = {0, 0, 0, 1.0f};
-  m.power = 0;
-  return m;
+bool ReadWholeFile(FILE* f, std::string* text, std::string* error) {
+  long size = -1;
+  if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
+  if (size < 0 || std::fseek(f, 0, SEEK_SET) != 0) {
+    *error = "cannot be read";
+    return false;
+  }
+  if (static_cast<unsigned long>(size) > sim::MESH_FILE_MAX_BYTES) {
+    *error = "larger than 64 MiB";
+    return false;
+  }
+  text->resize(static_cast<size_t>(size));
+  if (size > 0 && std::fread(text->data(), 1, text->size(), f) != text->size()) {
+    *error = "cannot be read";
+    return false;
+  }
+  return true;
 }
 
-void ParseMeshFile(FILE* f, Mesh* m) {
-  char line[ITEM_LEN];
-  while (std::fgets(line, sizeof line, f)) {
-    if (char* c = std::strchr(line, ';')) *c = 0;
-    char key[32] = {};
-    if (std::sscanf(line, "%31s", key) != 1) continue;
-    if (EqualNoCase(key, "GROUPS")) {
-      int n = 0;
-      if (std::sscanf(line, "%*s %d", &n) == 1 && n >= 0 && n < 100000) m->groups.assign(static_cast<size_t>(n), {});
-    } else if (EqualNoCase(key, "MATERIALS")) {
-      int n = 0;
-      if (std::sscanf(line, "%*s %d", &n) == 1 && n >= 0 && n < 100000)
-        m->materials.assign(static_cast<size_t>(n), DefaultMaterial());
-    } else if (EqualNoCase(key, "TEXTURE")) {
-      int w = 0, h = 0;
-      unsigned fill = 0;
-      const int got = std::sscanf(line, "%*s %d %d %x", &w, &h, &fill);
-      if (got < 2 || w <= 0 || h <= 0 || w > 8192 || h > 8192) continue;
-      auto s = std::make_unique<Surface>();
-      s->w = w;
-      s->h = h;
-      s->pixels.assign(static_cast<size_t>(w) * static_cast<size_t>(h), got >= 3 ? fill & 0xFFFFFFu : 0u);
+void LoadTextures(Mesh* m) {
+  m->textures.clear();
+  for (size_t i = 0; i < m->data.textures.size(); ++i) {
+    const std::string path = TextureFilePath(m->data.textures[i]);
+    auto s = std::make_unique<Surface>();
+    std::string error;
+    if (LoadTextureFile(path, s.get(), &error)) {
+      s->version = NextStamp();
       m->textures.push_back(std::move(s));
-    } else if (EqualNoCase(key, "GROUP")) {
-      int g = -1, mat = -1, tex = 0;
-      if (std::sscanf(line, "%*s %d MATERIAL %d TEXTURE %d", &g, &mat, &tex) >= 1 && g >= 0 &&
-          g < static_cast<int>(m->groups.size())) {
-        m->groups[static_cast<size_t>(g)].material = mat;
-        m->groups[static_cast<size_t>(g)].texture = tex;
-      }
+      continue;
+    }
+    std::string shown = path;
+    for (char& c : shown) if (c == '\\') c = '/';
+    std::fprintf(stderr, "host: mesh %s: texture %zu %s: %s; its groups are drawn untextured\n", m->name.c_str(), i + 1,
+                 shown.c_str(), error.c_str());
+    m->textures.push_back(nullptr);
+    for (sim::MeshFileGroup& g : m->data.groups) {
+      if (g.texture == static_cast<int>(i + 1)) g.texture = 0;
     }
   }
 }
@@ -72,11 +64,22 @@ Mesh* LoadMesh(const char* name) {
   m->name = name;
   std::string path = std::string("Meshes\\") + name;
   if (path.size() < 4 || !EqualNoCase(path.c_str() + path.size() - 4, ".msh")) path += ".msh";
-  if (FILE* f = OpenHostFile(path.c_str(), "r")) {
-    ParseMeshFile(f, m.get());
+  std::string shown = path;
+  for (char& c : shown) if (c == '\\') c = '/';
+  if (FILE* f = OpenHostFile(path.c_str(), "rb")) {
+    std::string text, error;
+    int line = 0;
+    const bool read = ReadWholeFile(f, &text, &error);
     std::fclose(f);
+    if (!read) {
+      std::fprintf(stderr, "host: %s %s; using an empty mesh\n", shown.c_str(), error.c_str());
+    } else if (!sim::ParseMeshFile(text, &m->data, &line, &error)) {
+      std::fprintf(stderr, "host: %s:%d: %s; using an empty mesh\n", shown.c_str(), line, error.c_str());
+    } else {
+      LoadTextures(m.get());
+    }
   } else {
-    std::fprintf(stderr, "host: mesh %s not found (Meshes/%s.msh); using an empty mesh\n", name, name);
+    std::fprintf(stderr, "host: mesh %s not found (%s); using an empty mesh\n", name, shown.c_str());
   }
   w.meshes.push_back(std::move(m));
   return w.meshes.back().get();
@@ -92,7 +95,11 @@ void KeepOriginal(Surface* s) {
 }
 
 void MarkDrawn(Surface* s, int y, int x0, int x1) {
-  if (s->dirtyLo.empty() || y < 0 || y >= s->h || x0 >= x1) return;
+  if (y < 0 || y >= s->h || x0 >= x1) return;
+  s->version = NextStamp();
+  if (s->watch != nullptr && (y < s->watch->top || y >= s->watch->bottom || x0 < s->watch->left || x1 > s->watch->right))
+    s->drawnOutside = true;
+  if (s->dirtyLo.empty()) return;
   int& lo = s->dirtyLo[static_cast<size_t>(y)];
   int& hi = s->dirtyHi[static_cast<size_t>(y)];
   if (x0 < lo) lo = x0 < 0 ? 0 : x0;
@@ -111,7 +118,11 @@ void RestoreOriginal(Surface* s, int x0, int y0, int x1, int y1) {
     const int a = lo > x0 ? lo : x0, b = hi < x1 ? hi : x1;
     if (a >= b) continue;
     const size_t at = static_cast<size_t>(y) * static_cast<size_t>(s->w) + static_cast<size_t>(a);
-    std::memcpy(&s->pixels[at], &s->original[at], static_cast<size_t>(b - a) * sizeof(DWORD));
+    const size_t bytes = static_cast<size_t>(b - a) * sizeof(DWORD);
+    if (std::memcmp(&s->pixels[at], &s->original[at], bytes) != 0) {
+      std::memcpy(&s->pixels[at], &s->original[at], bytes);
+      s->version = NextStamp();
+    }
     // The span shrinks only where the restored columns reach one of its ends.
     if (a == lo && b == hi) {
       lo = s->w;
@@ -130,10 +141,12 @@ void CreateVisual(Vessel* v) {
   v->visual->owner = v;
   for (const auto& vm : v->meshes) {
     auto d = std::make_unique<DevMesh>();
+    d->version = NextStamp();
     if (vm.mesh != nullptr) {
       d->tmpl = vm.mesh;
-      d->groups = vm.mesh->groups;
-      d->materials = vm.mesh->materials;
+      d->groups.resize(vm.mesh->data.groups.size());
+      for (size_t g = 0; g < d->groups.size(); ++g) d->groups[g].userFlag = vm.mesh->data.groups[g].flags;
+      d->materials = vm.mesh->data.materials;
     }
     v->visual->meshes.push_back(std::move(d));
   }
@@ -159,7 +172,7 @@ MESHHANDLE oapiLoadMeshGlobal(const char* fname) { return host::LoadMesh(fname);
 
 SURFHANDLE oapiGetTextureHandle(MESHHANDLE hMesh, DWORD texidx) {
   auto* m = static_cast<host::Mesh*>(hMesh);
-  if (m == nullptr || texidx == 0 || texidx > m->textures.size()) return nullptr;
+  if (m == nullptr || texidx == 0 || texidx > m->textures.size()) return nullptr;  // null where unreadable too
   return m->textures[texidx - 1].get();
 }
 
@@ -181,9 +194,11 @@ bool oapiBlt(SURFHANDLE tgt, SURFHANDLE src, int tgtx, int tgty, int srcx, int s
   const bool up = (t == s && tgty > srcy);
   for (int k = 0; k < h; ++k) {
     const int r = up ? h - 1 - k : k;
-    host::MarkDrawn(t, tgty + r, tgtx, tgtx + w);
     DWORD* d = &t->pixels[static_cast<size_t>(tgty + r) * static_cast<size_t>(t->w) + static_cast<size_t>(tgtx)];
     const DWORD* p = &s->pixels[static_cast<size_t>(srcy + r) * static_cast<size_t>(s->w) + static_cast<size_t>(srcx)];
+    // A row that already holds what the copy would put there changes nothing.
+    if (ck == SURF_NO_CK && std::memcmp(d, p, static_cast<size_t>(w) * sizeof(DWORD)) == 0) continue;
+    host::MarkDrawn(t, tgty + r, tgtx, tgtx + w);
     if (ck == SURF_NO_CK) {
       std::memmove(d, p, static_cast<size_t>(w) * sizeof(DWORD));
     } else if (d <= p) {
@@ -202,7 +217,11 @@ bool oapiBlt(SURFHANDLE tgt, SURFHANDLE src, int tgtx, int tgty, int srcx, int s
 int oapiSetMaterial(DEVMESHHANDLE hMesh, int mat_idx, const MATERIAL* mat) {
   auto* d = static_cast<host::DevMesh*>(hMesh);
   if (d == nullptr || mat == nullptr || mat_idx < 0 || static_cast<size_t>(mat_idx) >= d->materials.size()) return 1;
-  d->materials[static_cast<size_t>(mat_idx)] = *mat;
+  MATERIAL& m = d->materials[static_cast<size_t>(mat_idx)];
+  if (std::memcmp(&m, mat, sizeof m) != 0) {
+    m = *mat;
+    d->version = host::NextStamp();
+  }
   return 0;
 }
 
@@ -210,9 +229,11 @@ int oapiEditMeshGroup(DEVMESHHANDLE hMesh, DWORD grpidx, GROUPEDITSPEC* ges) {
   auto* d = static_cast<host::DevMesh*>(hMesh);
   if (d == nullptr || ges == nullptr || grpidx >= d->groups.size()) return -1;
   DWORD& f = d->groups[grpidx].userFlag;
+  const DWORD before = f;
   if (ges->flags & GRPEDIT_SETUSERFLAG) f = ges->UsrFlag;
   if (ges->flags & GRPEDIT_ADDUSERFLAG) f |= ges->UsrFlag;
   if (ges->flags & GRPEDIT_DELUSERFLAG) f &= ~ges->UsrFlag;
+  if (f != before) d->version = host::NextStamp();
   return 0;
 }
 
@@ -242,6 +263,70 @@ DWORD GetGroupUserFlag(DEVMESHHANDLE m, DWORD grp) {
   auto* d = static_cast<host::DevMesh*>(m);
   if (d == nullptr || grp >= d->groups.size()) return 0;
   return d->groups[grp].userFlag;
+}
+
+uint64_t SurfaceVersion(SURFHANDLE s) {
+  Surface* p = AsSurface(s);
+  return p ? p->version : 0;
+}
+
+const char* MeshName(MESHHANDLE m) {
+  auto* p = static_cast<host::Mesh*>(m);
+  return p ? p->name.c_str() : nullptr;
+}
+
+const MeshFile* MeshData(MESHHANDLE m) {
+  auto* p = static_cast<host::Mesh*>(m);
+  return p ? &p->data : nullptr;
+}
+
+MESHHANDLE FindLoadedMesh(const char* name) {
+  if (name == nullptr) return nullptr;
+  for (auto& m : host::W().meshes) {
+    if (host::EqualNoCase(m->name.c_str(), name)) return m.get();
+  }
+  return nullptr;
+}
+
+int VesselMeshCount(OBJHANDLE h) {
+  host::Vessel* v = host::AsVessel(h);
+  return v ? static_cast<int>(v->meshes.size()) : 0;
+}
+
+bool GetVesselMesh(OBJHANDLE h, int index, VesselMeshInfo* out) {
+  host::Vessel* v = host::AsVessel(h);
+  if (v == nullptr || out == nullptr || index < 0 || static_cast<size_t>(index) >= v->meshes.size()) return false;
+  const host::VesselMesh& vm = v->meshes[static_cast<size_t>(index)];
+  out->mesh = vm.mesh;
+  out->name = vm.mesh ? vm.mesh->name.c_str() : "";
+  out->ofs = vm.ofs;
+  out->visibility = vm.visibility;
+  out->shown = vm.visibility != MESHVIS_NEVER && vm.mesh != nullptr && !vm.mesh->data.groups.empty();
+  return true;
+}
+
+DEVMESHHANDLE GetVesselDevMesh(OBJHANDLE h, int index) {
+  host::Vessel* v = host::AsVessel(h);
+  if (v == nullptr || !v->visual || index < 0 || static_cast<size_t>(index) >= v->visual->meshes.size()) return nullptr;
+  return v->visual->meshes[static_cast<size_t>(index)].get();
+}
+
+uint64_t DevMeshVersion(DEVMESHHANDLE d) {
+  auto* p = static_cast<host::DevMesh*>(d);
+  return p ? p->version : 0;
+}
+
+bool MaterialChanged(DEVMESHHANDLE d, int idx) {
+  auto* p = static_cast<host::DevMesh*>(d);
+  if (p == nullptr || p->tmpl == nullptr || idx < 0 || static_cast<size_t>(idx) >= p->materials.size()) return false;
+  const std::vector<MATERIAL>& file = p->tmpl->data.materials;
+  return static_cast<size_t>(idx) >= file.size() ||
+         std::memcmp(&p->materials[static_cast<size_t>(idx)], &file[static_cast<size_t>(idx)], sizeof(MATERIAL)) != 0;
+}
+
+bool GroupHidden(DEVMESHHANDLE d, DWORD grp) {
+  auto* p = static_cast<host::DevMesh*>(d);
+  return p != nullptr && grp < p->groups.size() && (p->groups[grp].userFlag & 0x2u) != 0;
 }
 
 }  // namespace sim

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/orbiterapi.h"
+#include "sim/mesh_file.h"
 
 namespace sim {
 
@@ -146,8 +147,16 @@ std::vector<VCTextItem> VCTextItems(int area);
 std::vector<VCLine> VCLines(int area);
 // The current position's neighbours (left, right, top, bottom; -1 none).
 void VCNeighbours(int out[4]);
-// The areas registered at the current position with their mouse flags.
-struct VCAreaInfo { int id, mouse; };
+// The areas registered at the current position with their mouse flags and
+// click geometry: clickMode 0 none, 1 the quadrilateral p1 p2 p3 p4 (the
+// click's x runs along p1 to p2, y along p1 to p3), 2 the sphere.
+struct VCAreaInfo {
+  int id, mouse;
+  int clickMode = 0;
+  VECTOR3 quad[4]{};
+  VECTOR3 centre{};
+  double radius = 0;
+};
 std::vector<VCAreaInfo> VCAreas();
 // Pixel size and the RECT of an area's target on its surface.
 bool VCAreaRect(int area, RECT* rect);
@@ -162,6 +171,65 @@ const DWORD* SurfacePixels(SURFHANDLE s);
 // Material and user flags of a device mesh, for tests.
 bool GetMaterial(DEVMESHHANDLE m, int idx, MATERIAL* mat);
 DWORD GetGroupUserFlag(DEVMESHHANDLE m, DWORD grp);
+
+// The scene as the simulator's renderer sees it. Versions are stamps from
+// one counter that grows at every change, so "changed since" is a
+// comparison with the largest stamp a reader has seen; reading allocates
+// nothing.
+
+// A surface's stamp: new whenever its pixels change (oapiBlt, Sketchpad
+// lines, the background restore) or the texts drawn on it in a cockpit
+// area's redraw differ from the redraw before. 0 for null.
+uint64_t SurfaceVersion(SURFHANDLE s);
+
+// A loaded mesh file (oapiLoadMeshGlobal, VESSEL::AddMesh, a class's
+// MeshName): its name as loaded and its parsed content, which is empty when
+// the file was missing or bad. Its textures are oapiGetTextureHandle(m, 1..n),
+// null where a texture file could not be read.
+const char* MeshName(MESHHANDLE m);
+const MeshFile* MeshData(MESHHANDLE m);
+// A mesh loaded already under this name (any letter case), or null: this
+// loads nothing.
+MESHHANDLE FindLoadedMesh(const char* name);
+
+// A vessel's meshes in the order they were added.
+struct VesselMeshInfo {
+  MESHHANDLE mesh;  // null when added from a null handle
+  const char* name;  // "" then
+  VECTOR3 ofs;       // where AddMesh put the mesh's origin in the vessel frame
+  WORD visibility;   // MESHVIS_ flags
+  bool shown;        // visibility is not MESHVIS_NEVER and the mesh has groups
+};
+int VesselMeshCount(OBJHANDLE h);
+bool GetVesselMesh(OBJHANDLE h, int index, VesselMeshInfo* out);
+// The device instance of a vessel's mesh while the vessel has a visual.
+DEVMESHHANDLE GetVesselDevMesh(OBJHANDLE h, int index);
+
+// A device mesh's stamp: new whenever oapiSetMaterial or oapiEditMeshGroup
+// changes something in it, and when the visual is created.
+uint64_t DevMeshVersion(DEVMESHHANDLE d);
+// Whether material idx differs from the mesh file's (oapiSetMaterial).
+bool MaterialChanged(DEVMESHHANDLE d, int idx);
+// Whether a group is hidden: its user flag has bit 0x2 ("do not render"),
+// from the file's FLAG or oapiEditMeshGroup.
+bool GroupHidden(DEVMESHHANDLE d, DWORD grp);
+
+// Where a vessel's animations put the mesh groups they move: for each group
+// (mesh index, group index) a vertex v of the modelled pose is drawn at
+// R v + t, in the vessel frame. Sorted by mesh, then group; groups no
+// animation moves are absent.
+struct GroupTransform {
+  int mesh, group;
+  double R[9];  // row by row
+  double t[3];
+};
+// The vessel's stamp for its animation states: new whenever a state
+// changes value or an animation or component is added. 0 for an unknown vessel.
+uint64_t AnimationVersion(OBJHANDLE h);
+// The transforms for the current states, evaluated again only when
+// AnimationVersion changed. Valid until the next call for the vessel or its
+// deletion; null (count 0) for an unknown vessel.
+const GroupTransform* GroupTransforms(OBJHANDLE h, int* count);
 
 // The Lua state the runner created; vessels get clbkGeneric(1, 0, L) once
 // both exist. Null to clear.

@@ -58,8 +58,10 @@ Pool<oapi::Sketchpad, 8>& Pads() {
 
 void Plot(Surface* s, int x, int y, DWORD c) {
   if (x < 0 || y < 0 || x >= s->w || y >= s->h) return;
+  DWORD& px = s->pixels[static_cast<size_t>(y) * static_cast<size_t>(s->w) + static_cast<size_t>(x)];
+  if (px == (c & 0xFFFFFFu)) return;
   MarkDrawn(s, y, x, x + 1);
-  s->pixels[static_cast<size_t>(y) * static_cast<size_t>(s->w) + static_cast<size_t>(x)] = c & 0xFFFFFFu;
+  px = c & 0xFFFFFFu;
 }
 
 }  // namespace

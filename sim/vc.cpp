@@ -35,6 +35,48 @@ bool CanRedraw() {
   return w.vc.position >= 0 && w.vc.vessel != nullptr && w.vc.vessel->visual != nullptr;
 }
 
+// The area's drawn spans and their pixels, row by row (-1 -1 for a row
+// without one); what RestoreBackground and the redraw may change.
+void TakeDrawn(const VCArea& a, const Surface& s, std::vector<int>* spans, std::vector<DWORD>* drawn) {
+  spans->clear();
+  drawn->clear();
+  if (s.dirtyLo.empty()) return;
+  const int y0 = static_cast<int>(std::clamp(a.rect.top, 0L, static_cast<long>(s.h)));
+  const int y1 = static_cast<int>(std::clamp(a.rect.bottom, 0L, static_cast<long>(s.h)));
+  for (int y = y0; y < y1; ++y) {
+    const int lo = s.dirtyLo[static_cast<size_t>(y)], hi = s.dirtyHi[static_cast<size_t>(y)];
+    if (lo >= hi) {
+      spans->push_back(-1);
+      spans->push_back(-1);
+      continue;
+    }
+    spans->push_back(lo);
+    spans->push_back(hi);
+    const DWORD* row = &s.pixels[static_cast<size_t>(y) * static_cast<size_t>(s.w)];
+    drawn->insert(drawn->end(), row + lo, row + hi);
+  }
+}
+
+// Whether the area shows what TakeDrawn kept.
+bool SameDrawn(const VCArea& a, const Surface& s, const std::vector<int>& spans, const std::vector<DWORD>& drawn) {
+  if (s.dirtyLo.empty()) return false;
+  const int y0 = static_cast<int>(std::clamp(a.rect.top, 0L, static_cast<long>(s.h)));
+  const int y1 = static_cast<int>(std::clamp(a.rect.bottom, 0L, static_cast<long>(s.h)));
+  if (spans.size() != 2 * static_cast<size_t>(y1 - y0)) return false;
+  size_t at = 0;
+  for (int y = y0; y < y1; ++y) {
+    int lo = s.dirtyLo[static_cast<size_t>(y)], hi = s.dirtyHi[static_cast<size_t>(y)];
+    if (lo >= hi) lo = hi = -1;
+    const size_t k = 2 * static_cast<size_t>(y - y0);
+    if (lo != spans[k] || hi != spans[k + 1]) return false;
+    if (lo < 0) continue;
+    const DWORD* row = &s.pixels[static_cast<size_t>(y) * static_cast<size_t>(s.w)];
+    if (!std::equal(row + lo, row + hi, drawn.begin() + static_cast<long>(at))) return false;
+    at += static_cast<size_t>(hi - lo);
+  }
+  return true;
+}
+
 // Only what the last redraws drew over is copied back.
 void RestoreBackground(VCArea* a) {
   Surface* s = AsSurface(a->surf);
@@ -51,9 +93,21 @@ void Redraw(VCArea* a, int event) {
     return;
   }
   a->pending = false;
-  if (a->bkmode == PANEL_MAP_BACKGROUND) RestoreBackground(a);
+  // A background area is wiped and drawn anew every time; when it ends up
+  // as it was, its surface keeps its version.
+  Surface* bk = a->bkmode == PANEL_MAP_BACKGROUND ? AsSurface(a->surf) : nullptr;
+  const uint64_t version = bk ? bk->version : 0;
+  const RECT rect = a->rect;
+  if (bk != nullptr) {
+    TakeDrawn(*a, *bk, &w.vc.spans, &w.vc.drawn);
+    bk->watch = &rect;
+    bk->drawnOutside = false;
+    RestoreBackground(a);
+  }
+  const int texts = a->nTexts, lines = a->nLines;
   a->nTexts = 0;
   a->nLines = 0;
+  a->drawChanged = false;
   const int id = a->id;
   w.vc.inRedraw = true;
   w.vc.redrawing = a;
@@ -63,6 +117,17 @@ void Redraw(VCArea* a, int event) {
   }
   w.vc.redrawing = nullptr;
   w.vc.inRedraw = false;
+  a = FindArea(id);
+  if (bk != nullptr) {
+    bk->watch = nullptr;
+    if (a != nullptr && a->surf == bk && !bk->drawnOutside && bk->version != version &&
+        SameDrawn(*a, *bk, w.vc.spans, w.vc.drawn))
+      bk->version = version;
+  }
+  // The texts are part of what the surface shows, though not of its pixels.
+  if (a != nullptr && (a->drawChanged || a->nTexts != texts || a->nLines != lines)) {
+    if (Surface* s = AsSurface(a->surf)) s->version = NextStamp();
+  }
 }
 
 void RedrawPending() {
@@ -103,6 +168,7 @@ void VCRecordText(int x, int y, const char* str, int len, const oapi::Font* font
   VCArea* a = W().vc.redrawing;
   if (a == nullptr || a->nTexts >= VCArea::MAX_TEXTS) return;
   VCArea::Text& t = a->texts[a->nTexts++];
+  VCArea::Text before = t;
   t.x = x;
   t.y = y;
   t.fontHeight = font ? font->height : 0;
@@ -116,18 +182,25 @@ void VCRecordText(int x, int y, const char* str, int len, const oapi::Font* font
     ++n;
   }
   t.text[n] = 0;
+  if (before.x != t.x || before.y != t.y || before.fontHeight != t.fontHeight || before.colour != t.colour ||
+      before.fontStyle != t.fontStyle || std::strcmp(before.face, t.face) != 0 || std::strcmp(before.text, t.text) != 0)
+    a->drawChanged = true;
 }
 
 void VCRecordLine(int x0, int y0, int x1, int y1, const oapi::Pen* pen) {
   VCArea* a = W().vc.redrawing;
   if (a == nullptr || a->nLines >= VCArea::MAX_LINES) return;
   sim::VCLine& l = a->lines[a->nLines++];
+  const sim::VCLine before = l;
   l = {x0, y0, x1, y1};
   if (pen != nullptr) {
     l.penStyle = pen->style;
     l.penWidth = pen->width;
     l.penColour = pen->colour & 0xFFFFFFu;
   }
+  if (before.x0 != l.x0 || before.y0 != l.y0 || before.x1 != l.x1 || before.y1 != l.y1 || before.penStyle != l.penStyle ||
+      before.penWidth != l.penWidth || before.penColour != l.penColour)
+    a->drawChanged = true;
 }
 
 }  // namespace host
@@ -269,7 +342,14 @@ void VCNeighbours(int out[4]) {
 
 std::vector<VCAreaInfo> VCAreas() {
   std::vector<VCAreaInfo> out;
-  for (const auto& a : host::W().vc.areas) out.push_back({a->id, a->mouse});
+  for (const auto& a : host::W().vc.areas) {
+    VCAreaInfo info{a->id, a->mouse};
+    info.clickMode = a->clickMode;
+    for (int i = 0; i < 4; ++i) info.quad[i] = a->quad[i];
+    info.centre = a->centre;
+    info.radius = a->radius;
+    out.push_back(info);
+  }
   return out;
 }
 

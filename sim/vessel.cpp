@@ -316,6 +316,7 @@ UINT VESSEL::CreateAnimation(double initial_state) const {
   a->initial = initial_state;
   a->state = initial_state;
   v->animations.push_back(std::move(a));
+  v->animVersion = host::NextStamp();
   return static_cast<UINT>(v->animations.size() - 1);
 }
 
@@ -325,6 +326,7 @@ ANIMATIONCOMPONENT_HANDLE VESSEL::AddAnimationComponent(UINT anim, double state0
   Vessel* v = Rec(this);
   if (v == nullptr || anim >= v->animations.size()) return nullptr;
   auto c = std::make_unique<host::AnimationComponent>();
+  c->animation = v->animations[anim].get();
   c->state0 = state0;
   c->state1 = state1;
   c->transform = trans;
@@ -333,13 +335,18 @@ ANIMATIONCOMPONENT_HANDLE VESSEL::AddAnimationComponent(UINT anim, double state0
   }
   v->animations[anim]->components.push_back(c.get());
   v->components.push_back(std::move(c));
+  v->animVersion = host::NextStamp();
   return v->components.back().get();
 }
 
 bool VESSEL::SetAnimation(UINT anim, double state) const {
   Vessel* v = Rec(this);
   if (v == nullptr || anim >= v->animations.size()) return false;
-  v->animations[anim]->state = state;
+  double& current = v->animations[anim]->state;
+  if (current != state) {
+    current = state;
+    v->animVersion = host::NextStamp();
+  }
   return true;
 }
 

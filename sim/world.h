@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/orbiterapi.h"
+#include "sim/mesh_file.h"
 #include "sim/sim.h"
 
 namespace host {
@@ -72,7 +73,10 @@ struct Dock {
   Dock* peerDock = nullptr;
 };
 
+struct Animation;
+
 struct AnimationComponent {
+  const Animation* animation = nullptr;  // the one it belongs to
   double state0 = 0, state1 = 1;
   MGROUP_TRANSFORM* transform = nullptr;
   AnimationComponent* parent = nullptr;
@@ -83,27 +87,37 @@ struct Animation {
   std::vector<AnimationComponent*> components;
 };
 
+// The group transforms a vessel's animations give, kept until a state
+// changes.
+struct AnimationPose {
+  uint64_t version = 0;    // Vessel::animVersion they were evaluated for
+  bool evaluated = false;
+  std::vector<sim::GroupTransform> groups;
+};
+
 struct Surface {
   int w = 0, h = 0;
+  uint64_t version = 0;         // a new stamp (World::stamp) whenever its pixels change
   std::vector<DWORD> pixels;    // 0xRRGGBB
   std::vector<DWORD> original;  // the pixels when a background area first used it
   // Once there is an original: per row, the columns [dirtyLo, dirtyHi) that
   // may differ from it, so that restoring a background copies only what
   // was drawn over. Every pixel outside a row's span equals the original.
   std::vector<int> dirtyLo, dirtyHi;
+  // While a background area is redrawn: its rectangle, and whether anything
+  // was drawn outside it.
+  const RECT* watch = nullptr;
+  bool drawnOutside = false;
 };
 
 struct MeshGroup {
-  DWORD userFlag = 0;
-  int material = -1;
-  int texture = 0;
+  DWORD userFlag = 0;  // starts as the file's FLAG
 };
 
 struct Mesh {
-  std::string name;
-  std::vector<MeshGroup> groups;
-  std::vector<MATERIAL> materials;
-  std::vector<std::unique_ptr<Surface>> textures;  // texture i is textures[i-1]
+  std::string name;  // as loaded ("kvq7700", "UMmu\\UMMu")
+  sim::MeshFile data;  // empty when the file is missing or bad
+  std::vector<std::unique_ptr<Surface>> textures;  // texture i is textures[i-1]; null where unreadable
 };
 
 // A device instance of a mesh, one per visual: its own group flags and
@@ -112,6 +126,7 @@ struct DevMesh {
   Mesh* tmpl = nullptr;
   std::vector<MeshGroup> groups;
   std::vector<MATERIAL> materials;
+  uint64_t version = 0;  // a new stamp whenever a material or flag changes
 };
 
 struct VesselMesh {
@@ -152,6 +167,8 @@ struct Vessel {
   std::vector<VesselMesh> meshes;
   std::vector<std::unique_ptr<Animation>> animations;
   std::vector<std::unique_ptr<AnimationComponent>> components;
+  uint64_t animVersion = 0;  // a new stamp whenever a state or a component changes
+  AnimationPose pose;
   std::vector<BEACONLIGHTSPEC*> beacons;
   std::vector<std::unique_ptr<LightEmitter>> lights;
   std::unique_ptr<Visual> visual;
@@ -204,6 +221,7 @@ struct VCArea {
   SURFHANDLE surf = nullptr;
   int bkmode = PANEL_MAP_NONE;
   bool pending = false;  // redraw asked for while another one ran
+  bool drawChanged = false;  // the redraw under way records something the last one did not
   Text texts[MAX_TEXTS];
   int nTexts = 0;
   sim::VCLine lines[MAX_LINES];
@@ -217,6 +235,11 @@ struct VCState {
   std::vector<std::unique_ptr<VCArea>> areas;
   VCArea* redrawing = nullptr;  // area of the redraw under way
   bool inRedraw = false;
+  // What a background area showed before its redraw: per row of the area
+  // its drawn span and those pixels (kept between redraws, so no frame
+  // allocates once they are large enough).
+  std::vector<int> spans;
+  std::vector<DWORD> drawn;
 };
 
 struct InputBox {
@@ -259,6 +282,8 @@ struct World {
   double simt = 0, simdt = 0, systime = 0;
   uint64_t frames = 0;
   uint64_t rng = 0;
+  uint64_t stamp = 0;  // grows by one at every change the page may want to see
+
   int depth = 0;          // vessel callbacks running
   int frameIndex = -1;    // index of the vessel in its pre-step, -1 outside
   // During the frame's pre-steps children are placed once, after the last
@@ -276,6 +301,9 @@ struct World {
 };
 
 World& W();
+
+// A stamp for a change: larger than every one before.
+inline uint64_t NextStamp() { return ++W().stamp; }
 
 // Keeps track of vessel callbacks (sim.h).
 using CallbackScope = sim::ModuleCall;

@@ -57,6 +57,8 @@ void UMmuVessel::clbkSetClassCaps(FILEHANDLE cfg) {
       record.weight = 70;
     }
     SetEmptyMass(record.weight > 0 ? record.weight : 70);
+    // The suit the record names ("ummu/ummu" and its variants under Meshes/UMmu).
+    if (record.mesh[0] != 0) AddMesh(record.mesh);
   }
   CreateAttachment(true, _V(0, 0, 0), _V(0, 0, 1), _V(0, 1, 0), CARRY_ID, false);
   if (!transfer)

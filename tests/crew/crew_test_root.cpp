@@ -33,7 +33,7 @@ std::string MakeTestRoot(const TestRootOptions& options) {
                                                                       : std::vector<std::string>{"UMmu.dll"});
   LinkEntries(source / "Config", root / "Config", {"UMMUIdConfig", "UMmutmp.cfg", "UMmutmpT.cfg"});
   LinkEntries(source / "Meshes", root / "Meshes", {"UMmu"});
-  fs::create_directories(root / "Meshes" / "UMmu");
+  LinkEntries(source / "Meshes" / "UMmu", root / "Meshes" / "UMmu", {"ver.dtf"});  // the suits, not the version
   if (options.version != nullptr) std::ofstream(root / "Meshes" / "UMmu" / "ver.dtf") << options.version << "\n";
   if (!options.functionFiles.empty()) {
     fs::create_directories(root / "Config" / "UMMUIdConfig");

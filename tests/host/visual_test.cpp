@@ -228,3 +228,46 @@ TEST_F(CockpitTest, EnteringAgainKeepsTheFirstBackground) {
   oapiVCTriggerRedrawArea(0, 3);
   EXPECT_EQ(sim::SurfacePixels(tex)[10 * w + 12], bg);
 }
+
+TEST_F(CockpitTest, VersionsGrowOnlyWhenWhatIsShownChanges) {
+  MESHHANDLE vc = oapiLoadMeshGlobal("kvq7700_vc");
+  SURFHANDLE tex = oapiGetTextureHandle(vc, 1);
+  sim::SetVisual(a, true);
+  ASSERT_TRUE(sim::VCEnter(0));
+  sim::RunFrame();
+  // The background area is wiped and drawn again every frame, the same.
+  const uint64_t drawn = sim::SurfaceVersion(tex);
+  sim::RunFrame();
+  sim::RunFrame();
+  EXPECT_EQ(sim::SurfaceVersion(tex), drawn);
+  // Its text changes with the clicks: the surface shows something new.
+  sim::VCClick(5, PANEL_MOUSE_LBDOWN, 0, 0);
+  sim::RunFrame();
+  EXPECT_GT(sim::SurfaceVersion(tex), drawn);
+  // A copy that changes no pixel leaves the version; one that does not, grows it.
+  SURFHANDLE pics = oapiGetTextureHandle(vc, 5);
+  oapiBlt(pics, pics, 740, 874, 740, 874, 88, 70);
+  const uint64_t copied = sim::SurfaceVersion(pics);
+  oapiBlt(pics, pics, 740, 874, 103, 630, 88, 70);
+  oapiBlt(pics, pics, 740, 874, 103, 630, 88, 70);
+  const uint64_t once = sim::SurfaceVersion(pics);
+  EXPECT_GT(once, copied);
+  oapiBlt(pics, pics, 740, 874, 103, 630, 88, 70);
+  EXPECT_EQ(sim::SurfaceVersion(pics), once);
+  // Device mesh: a material set to what it is already changes nothing.
+  DEVMESHHANDLE d = DevMesh(a);
+  MATERIAL m{};
+  ASSERT_TRUE(sim::GetMaterial(d, 2, &m));
+  const uint64_t dev = sim::DevMeshVersion(d);
+  oapiSetMaterial(d, 2, &m);
+  EXPECT_EQ(sim::DevMeshVersion(d), dev);
+  EXPECT_FALSE(sim::MaterialChanged(d, 2));
+  m.emissive.g = 0.8f;
+  oapiSetMaterial(d, 2, &m);
+  EXPECT_GT(sim::DevMeshVersion(d), dev);
+  EXPECT_TRUE(sim::MaterialChanged(d, 2));
+  GROUPEDITSPEC hide{GRPEDIT_ADDUSERFLAG, 3, nullptr, 0, nullptr};
+  EXPECT_FALSE(sim::GroupHidden(d, 24));
+  oapiEditMeshGroup(d, 24, &hide);
+  EXPECT_TRUE(sim::GroupHidden(d, 24));
+}
