@@ -25,7 +25,7 @@ packages=(cmake ninja-build g++ make pkg-config googletest libgtest-dev libgmock
           # textures (PNG, header-only stb_image); the script that draws the meshes and textures
           libstb-dev python3
           # kvqsim --serve: HTTP and WebSocket, JSON; its browser test
-          libcivetweb-dev nlohmann-json3-dev chromium chromium-driver python3-selenium)
+          libcivetweb-dev nlohmann-json3-dev chromium chromium-driver python3-selenium libjs-three)
 
 # Both the 32-bit build and 32-bit Wine need Debian's i386 packages.
 if [ $i386 -eq 1 ] || [ $win32 -eq 1 ]; then

@@ -123,27 +123,35 @@ def session(d, url, out):
                 return s
             time.sleep(0.05)
         raise SystemExit('FAILED: waiting for %s; last state: display %s, inputbox %s, controls %s' %
-                         (what, s['display'], s['inputbox'], s['controls']))
+                         (what, display(s), s['inputbox'], s['controls']))
 
     def tug(s):
         return next(v for v in s['vessels'] if v['name'] == 'Tug')
+
+    def display(s):
+        return [t['text'] for a in s['cockpit']['areas'] for t in a.get('texts', [])]
 
     def keys(*ks):
         ActionChains(d).send_keys(*ks).perform()
 
     d.get(url)
-    wait('the page', lambda s: s['display'] == ['START'])
+    wait('the page', lambda s: display(s) == ['START'])
+    time.sleep(1)
+    d.save_screenshot(os.path.join(out, 'outside.png'))
+    d.find_element(By.CSS_SELECTOR, '[data-camera="cockpit"]').click()
     check(len(d.find_elements(By.CSS_SELECTOR, '[data-area]')) >= 13, 'clickable cockpit controls missing')
+    time.sleep(1)
+    d.save_screenshot(os.path.join(out, 'cockpit.png'))
 
     # Engine on.
     ActionChains(d).key_down(Keys.CONTROL).send_keys('e').key_up(Keys.CONTROL).perform()
-    wait('the display after Ctrl+E', lambda s: 'Attach Towbar to' in s['display'])
+    wait('the display after Ctrl+E', lambda s: 'Attach Towbar to' in display(s))
 
     # Towbar and airliner with the display key under "Front".
     d.find_element(By.CSS_SELECTOR, '[data-area="12"]').click()
-    wait('the towbar', lambda s: 'Towbar Attached to: Front' in s['display'])
+    wait('the towbar', lambda s: 'Towbar Attached to: Front' in display(s))
     d.find_element(By.CSS_SELECTOR, '[data-area="12"]').click()
-    s = wait('the airliner', lambda s: 'Vessel Attached:Jet' in s['display'])
+    s = wait('the airliner', lambda s: 'Vessel Attached:Jet' in display(s))
     check(next(v for v in s['vessels'] if v['name'] == 'Jet')['parent'] is not None, 'the airliner hangs on nothing')
 
     # Reverse, accelerate, steer while the key is held, then brake to a stop.
@@ -169,7 +177,7 @@ def session(d, url, out):
     d.find_element(By.CSS_SELECTOR, '[data-area="12"]').click()
     s = wait('the airliner let go', lambda s: next(v for v in s['vessels'] if v['name'] == 'Jet')['parent'] is None)
     d.find_element(By.CSS_SELECTOR, '[data-area="13"]').click()
-    wait('the towbar let go', lambda s: 'Attach Towbar to' in s['display'])
+    wait('the towbar let go', lambda s: 'Attach Towbar to' in display(s))
     jet = next(v for v in s['vessels'] if v['name'] == 'Jet')
     keys(Keys.ARROW_UP, Keys.ARROW_UP, Keys.ARROW_UP)
 

@@ -1,25 +1,26 @@
-// The scene from above: a metre grid and scale bar, every vessel's outline
-// at its position and heading with its name, tracks fading behind them,
-// lit lamps, and the tractor's wheels turned as its steering animations
-// say. Drag to pan, wheel to zoom; "follow" keeps the focus vessel in the
-// middle. Positions are metres east and north of the scene's origin.
-
-import { CLASS_NAME, WHEEL_HUBS, WHEEL_SIZE, wheelAngles, beaconLit } from './tractor.js';
+// The scene from above, to scale: a metre grid and scale bar, every vessel's
+// outline (its meshes seen from above) at its position and heading with its
+// name, tracks fading behind them, its lit lamps. Drag to pan, wheel to
+// zoom; "follow" keeps the focus vessel in the middle. Positions are metres
+// east and north of the scene's origin. Names that would overlap give way:
+// the focus vessel's first, then the larger vessels'.
 
 const TRACK_SECONDS = 90;    // of simulation time kept behind each vessel
 const TRACK_STEP = 0.1;      // m between track points
+const JUMP = 5;              // m between two states: a jump, not a track
 const GRID_STEPS = [0.5, 1, 2, 5, 10, 20, 50, 100, 200, 500];
-const FILL = { KVQ_R7700: '#f2b632', Towbar: '#b8bec7', UMmu: '#ff8c42' };
-const DEFAULT_FILL = '#8fb8e8';
+const MESHVIS_EXTERNAL = 1;
 
 export class SceneMap {
-  constructor(canvas, followBox) {
+  constructor(canvas, followBox, meshes) {
     this.canvas = canvas;
     this.ctx = canvas.getContext('2d');
     this.follow = followBox;
+    this.meshes = meshes;
     this.scale = 12;  // px per metre
     this.centre = { e: 0, n: 0 };
-    this.tracks = new Map();  // name -> [{ e, n, t }]
+    this.tracks = new Map();  // name -> [[{ e, n, t }, ...], ...] (pieces between jumps)
+    this.scene = null;
     this.state = null;
     canvas.addEventListener('wheel', (e) => {
       e.preventDefault();
@@ -43,19 +44,30 @@ export class SceneMap {
 
   zoom(f) { this.scale = Math.min(400, Math.max(0.5, this.scale * f)); }
 
-  update(state) {
+  // The part of the scene the map shows: centre and the radius around it.
+  view() {
+    const r = Math.hypot(this.canvas.clientWidth, this.canvas.clientHeight) / 2 / this.scale;
+    return { east: this.centre.e, north: this.centre.n, radius: r };
+  }
+
+  update(scene, state) {
     if (this.state && state.simt < this.state.simt) this.tracks.clear();  // a new session
+    this.scene = scene;
     this.state = state;
-    for (const v of state.vessels) {
-      let t = this.tracks.get(v.name);
-      if (!t) { t = []; this.tracks.set(v.name, t); }
+    for (const v of scene.vessels.values()) {
+      let pieces = this.tracks.get(v.name);
+      if (!pieces) { pieces = [[]]; this.tracks.set(v.name, pieces); }
+      let t = pieces[pieces.length - 1];
       const last = t[t.length - 1];
-      if (!last || Math.hypot(v.east - last.e, v.north - last.n) >= TRACK_STEP)
-        t.push({ e: v.east, n: v.north, t: state.simt });
-      while (t.length && state.simt - t[0].t > TRACK_SECONDS) t.shift();
+      if (last && Math.hypot(v.east - last.e, v.north - last.n) > JUMP) {
+        t = [];
+        pieces.push(t);
+      }
+      if (!last || Math.hypot(v.east - last.e, v.north - last.n) >= TRACK_STEP) t.push({ e: v.east, n: v.north, t: state.simt });
+      for (const p of pieces) while (p.length && state.simt - p[0].t > TRACK_SECONDS) p.shift();
+      while (pieces.length > 1 && pieces[0].length === 0) pieces.shift();
     }
-    const names = new Set(state.vessels.map((v) => v.name));
-    for (const name of [...this.tracks.keys()]) if (!names.has(name)) this.tracks.delete(name);
+    for (const name of [...this.tracks.keys()]) if (!scene.vessels.has(name)) this.tracks.delete(name);
   }
 
   // Screen position of a point east and north of the origin.
@@ -77,13 +89,14 @@ export class SceneMap {
     if (canvas.width !== w || canvas.height !== h) { canvas.width = w; canvas.height = h; }
     ctx.fillStyle = '#20242a';
     ctx.fillRect(0, 0, w, h);
-    const state = this.state;
-    if (!state) return;
-    const focus = state.vessels.find((v) => v.name === state.focus);
+    if (!this.state) return;
+    const focus = this.scene.get(this.state.focus);
     if (this.follow.checked && focus) this.centre = { e: focus.east, n: focus.north };
     this.drawGrid();
     this.drawTracks();
-    for (const v of state.vessels) this.drawVessel(v, v.name === state.focus);
+    const vessels = [...this.scene.vessels.values()];
+    for (const v of vessels) this.drawVessel(v, v.name === this.state.focus);
+    this.drawNames(vessels);
     this.drawScale();
   }
 
@@ -119,78 +132,93 @@ export class SceneMap {
     ctx.beginPath(); ctx.moveTo(x, y - 5); ctx.lineTo(x, y); ctx.lineTo(x + len, y); ctx.lineTo(x + len, y - 5); ctx.stroke();
     ctx.fillStyle = '#e4e6e9';
     ctx.font = '12px "Liberation Sans", sans-serif';
-    ctx.textAlign = 'left';
-    ctx.fillText(`${step} m  (grid ${step / 2} m)`, x + len + 8, y);
-    ctx.textAlign = 'center';
-    ctx.fillText('N ↑', canvas.width - 24, 20);
+    ctx.textBaseline = 'bottom';
+    ctx.fillText(`${step} m`, x + 4, y - 4);
   }
 
   drawTracks() {
-    const { ctx, state } = this;
+    const { ctx } = this;
+    const now = this.state.simt;
     ctx.lineWidth = 2;
-    for (const [, t] of this.tracks) {
-      for (let i = 1; i < t.length; i++) {
-        const age = state.simt - t[i].t;
-        ctx.strokeStyle = `rgba(140, 200, 255, ${Math.max(0, 0.7 * (1 - age / TRACK_SECONDS))})`;
-        const [x0, y0] = this.toScreen(t[i - 1].e, t[i - 1].n);
-        const [x1, y1] = this.toScreen(t[i].e, t[i].n);
-        ctx.beginPath(); ctx.moveTo(x0, y0); ctx.lineTo(x1, y1); ctx.stroke();
+    for (const pieces of this.tracks.values()) {
+      for (const t of pieces) {
+        for (let i = 1; i < t.length; i++) {
+          const age = (now - t[i].t) / TRACK_SECONDS;
+          ctx.strokeStyle = `rgba(242, 182, 50, ${0.55 * (1 - age)})`;
+          const [x0, y0] = this.toScreen(t[i - 1].e, t[i - 1].n);
+          const [x1, y1] = this.toScreen(t[i].e, t[i].n);
+          ctx.beginPath(); ctx.moveTo(x0, y0); ctx.lineTo(x1, y1); ctx.stroke();
+        }
       }
     }
   }
 
-  polygon(v, points) {
-    const { ctx } = this;
-    ctx.beginPath();
-    points.forEach(([x, z], i) => {
-      const [sx, sy] = this.vesselPoint(v, x, z);
-      if (i === 0) ctx.moveTo(sx, sy); else ctx.lineTo(sx, sy);
-    });
-    ctx.closePath();
+  // The vessel's outlines: one per mesh seen from outside, at the mesh's
+  // offset; a small ring until its meshes are in.
+  outlines(v) {
+    const out = [];
+    for (const m of v.meshes || []) {
+      if (!m.shown || !(m.vis & MESHVIS_EXTERNAL) || !m.url) continue;
+      const mesh = this.meshes.get(m.url);
+      if (!mesh) continue;
+      for (const poly of mesh.footprint) out.push(poly.map(([x, z]) => [x + m.ofs[0], z + m.ofs[2]]));
+    }
+    return out;
   }
 
   drawVessel(v, isFocus) {
     const { ctx } = this;
-    const [x0, x1, z0, z1] = v.outline;
-    const fill = FILL[v.class] ?? DEFAULT_FILL;
-    ctx.globalAlpha = 0.8;
-    ctx.fillStyle = fill;
-    this.polygon(v, [[x0, z0], [x1, z0], [x1, z1], [x0, z1]]);
-    ctx.fill();
-    ctx.globalAlpha = 1;
-    ctx.lineWidth = isFocus ? 2.5 : 1;
-    ctx.strokeStyle = isFocus ? '#ffffff' : '#111';
-    ctx.stroke();
-    // The nose.
-    const zm = z1, xm = (x0 + x1) / 2, half = Math.min(0.6, (x1 - x0) / 3);
-    ctx.fillStyle = '#111';
-    this.polygon(v, [[xm - half, zm - half * 1.5], [xm + half, zm - half * 1.5], [xm, zm]]);
-    ctx.fill();
-    if (v.class === CLASS_NAME) this.drawWheels(v);
-    for (const b of v.beacons) {
-      if (!beaconLit(b, this.state.simt)) continue;
-      const [bx, by] = this.vesselPoint(v, b[0], b[1]);
-      ctx.fillStyle = b[2];
-      ctx.beginPath(); ctx.arc(bx, by, Math.max(2.5, 0.15 * this.scale), 0, 2 * Math.PI); ctx.fill();
+    const outlines = this.outlines(v);
+    ctx.lineWidth = isFocus ? 2 : 1;
+    ctx.strokeStyle = isFocus ? '#f2b632' : '#c9d1da';
+    ctx.fillStyle = isFocus ? 'rgba(242, 182, 50, 0.35)' : 'rgba(143, 184, 232, 0.3)';
+    if (!outlines.length) {
+      const [x, y] = this.toScreen(v.east, v.north);
+      ctx.beginPath(); ctx.arc(x, y, 4, 0, 2 * Math.PI); ctx.fill(); ctx.stroke();
     }
-    const [lx, ly] = this.vesselPoint(v, x1, (z0 + z1) / 2);
-    ctx.fillStyle = '#e4e6e9';
-    ctx.font = `${isFocus ? 'bold ' : ''}12px "Liberation Sans", sans-serif`;
-    ctx.textAlign = 'left';
-    ctx.fillText(v.name + (v.parent ? ` → ${v.parent}` : ''), lx + 6, ly);
+    for (const poly of outlines) {
+      ctx.beginPath();
+      poly.forEach(([x, z], i) => {
+        const [sx, sy] = this.vesselPoint(v, x, z);
+        if (i === 0) ctx.moveTo(sx, sy); else ctx.lineTo(sx, sy);
+      });
+      ctx.closePath();
+      ctx.fill();
+      ctx.stroke();
+    }
+    // The heading: a tick from the origin forward.
+    const [ox, oy] = this.vesselPoint(v, 0, 0);
+    const [fx, fy] = this.vesselPoint(v, 0, Math.max(1, 14 / this.scale));
+    ctx.beginPath(); ctx.moveTo(ox, oy); ctx.lineTo(fx, fy); ctx.stroke();
+    for (const b of v.beacons || []) {
+      if (!b.active) continue;
+      const [x, y] = this.vesselPoint(v, b.pos[0], b.pos[2]);
+      ctx.fillStyle = b.colour;
+      ctx.beginPath(); ctx.arc(x, y, 3, 0, 2 * Math.PI); ctx.fill();
+    }
   }
 
-  drawWheels(v) {
+  // Names where they do not cover one another: the focus vessel's first,
+  // then by size; a name that would overlap one placed already is left out.
+  drawNames(vessels) {
     const { ctx } = this;
-    const angles = wheelAngles(v.anims);
-    const hw = WHEEL_SIZE.width / 2, hl = WHEEL_SIZE.length / 2;
-    ctx.fillStyle = '#15171a';
-    WHEEL_HUBS.forEach(([hx, hz], i) => {
-      const s = Math.sin(angles[i]), c = Math.cos(angles[i]);
-      // The wheel's corners turned about its hub, clockwise for a positive angle.
-      const corner = (dx, dz) => [hx + dx * c + dz * s, hz - dx * s + dz * c];
-      this.polygon(v, [corner(-hw, -hl), corner(hw, -hl), corner(hw, hl), corner(-hw, hl)]);
-      ctx.fill();
-    });
+    ctx.font = '12px "Liberation Sans", sans-serif';
+    ctx.textBaseline = 'top';
+    const size = (v) => this.outlines(v).reduce((s, p) => s + p.length, 0);
+    const order = vessels.slice().sort((a, b) =>
+      (b.name === this.state.focus) - (a.name === this.state.focus) || size(b) - size(a));
+    const placed = [];
+    for (const v of order) {
+      const [x, y] = this.toScreen(v.east, v.north);
+      const w = ctx.measureText(v.name).width + 4, h = 15;
+      const box = [x + 6, y + 6, w, h];
+      if (placed.some((p) => box[0] < p[0] + p[2] && p[0] < box[0] + box[2] && box[1] < p[1] + p[3] && p[1] < box[1] + box[3]))
+        continue;
+      placed.push(box);
+      ctx.fillStyle = 'rgba(20, 23, 26, 0.7)';
+      ctx.fillRect(box[0], box[1], w, h);
+      ctx.fillStyle = v.name === this.state.focus ? '#f2b632' : '#e4e6e9';
+      ctx.fillText(v.name, box[0] + 2, box[1] + 1);
+    }
   }
 }

@@ -25,11 +25,20 @@ void InputQueue::Drain(std::vector<QueuedInput>* out) {
   std::lock_guard<std::mutex> lock(mu_);
   for (QueuedInput& q : queue_) out->push_back(std::move(q));
   queue_.clear();
+  poked_ = false;
+}
+
+void InputQueue::Poke() {
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    poked_ = true;
+  }
+  cv_.notify_one();
 }
 
 void InputQueue::WaitUntil(std::chrono::steady_clock::time_point deadline) {
   std::unique_lock<std::mutex> lock(mu_);
-  cv_.wait_until(lock, deadline, [&] { return !queue_.empty(); });
+  cv_.wait_until(lock, deadline, [&] { return !queue_.empty() || poked_; });
 }
 
 }  // namespace kvqsim

@@ -25,13 +25,16 @@ class InputQueue {
   bool Push(QueuedInput in);
   // Everything queued, in order, into `out` (cleared first).
   void Drain(std::vector<QueuedInput>* out);
-  // Waits until an input arrives or the deadline passes.
+  // Waits until an input arrives, the queue is poked, or the deadline passes.
   void WaitUntil(std::chrono::steady_clock::time_point deadline);
+  // Wakes the simulation thread without an input (something is wanted of it).
+  void Poke();
 
  private:
   std::mutex mu_;
   std::condition_variable cv_;
   std::deque<QueuedInput> queue_;
+  bool poked_ = false;
 };
 
 }  // namespace kvqsim

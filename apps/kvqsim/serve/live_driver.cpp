@@ -37,7 +37,8 @@ void LiveDriver::RequestStop() { g_stopRequested = 1; }
 
 LiveDriver::LiveDriver(LiveOptions options)
     : options_(std::move(options)),
-      server_(&queue_, Folders(options_)),
+      server_(&queue_, Folders(options_), &assets_),
+      snapshot_(&assets_),
       pacer_(sim::GetOptions().dt, Clock::now()) {}
 
 bool LiveDriver::Start(std::string* error) {
@@ -61,6 +62,7 @@ void LiveDriver::Begin() {
   pacer_ = Pacer(sim::GetOptions().dt, Clock::now());
   lastFlush_ = Clock::now();
   PublishIfDue(true);
+  server_.Publish(snapshot_.FullState(session_, nullptr));
 }
 
 void LiveDriver::ApplyQueued() {
@@ -85,6 +87,9 @@ void LiveDriver::ApplyQueued() {
         if (ok) server_.Post(q.person, Saved(options_.savePath));
         else if (error.empty()) error = "cannot write scenario '" + options_.savePath + "'";
         break;
+      case InputKind::View:
+        snapshot_.SetView(q.person, in.east, in.north, in.radius);
+        continue;  // where a page looks changes nothing in the scene
       default:
         ok = session_.Apply(q.person, &in, &error);
         break;
@@ -134,7 +139,8 @@ void LiveDriver::AfterFrame() {
 
 void LiveDriver::PublishIfDue(bool force) {
   const Clock::time_point now = Clock::now();
-  if (!force && now - lastPublish_ < PUBLISH_EVERY) return;
+  const bool wanted = server_.StateWanted();
+  if (!force && !wanted && now - lastPublish_ < PUBLISH_EVERY) return;
   lastPublish_ = now;
   changed_ = false;
   PaceState pace;
@@ -143,14 +149,18 @@ void LiveDriver::PublishIfDue(bool force) {
   pace.realtime = pacer_.RealTime();
   pace.lateMean = pacer_.LateMean();
   pace.lateMax = pacer_.LateMax();
-  snapshot_.Scene(pace, session_);
+  snapshot_.Scene(pace, session_, now);
+  // A page that has not taken its last state gets none now; its next one
+  // carries everything since.
   for (const Person& p : session_.People())
-    server_.Publish(p.id, std::make_shared<const std::string>(snapshot_.StateFor(session_, &p)));
-  server_.Publish(snapshot_.StateFor(session_, nullptr));
+    if (server_.Idle(p.id))
+      server_.Publish(p.id, std::make_shared<const std::string>(snapshot_.StateFor(session_, p, now)));
+  if (wanted) server_.Publish(snapshot_.FullState(session_, nullptr));
 }
 
 bool LiveDriver::Finish(std::string* error) {
   PublishIfDue(true);
+  server_.Publish(snapshot_.FullState(session_, nullptr));
   server_.Goodbye();
   return record_.Finish(sim::FrameCount(), error);
 }

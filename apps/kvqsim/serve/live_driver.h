@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "apps/kvqsim/serve/assets.h"
 #include "apps/kvqsim/serve/input_queue.h"
 #include "apps/kvqsim/serve/pacing.h"
 #include "apps/kvqsim/serve/requests.h"
@@ -35,7 +36,10 @@ class LiveDriver : public FrameDriver {
   bool Boundary() override;
   void BeforeFrame() override { session_.BeforeFrame(); }
   void AfterFrame() override;
-  void VesselDeleted(OBJHANDLE h) override { session_.VesselDeleted(h); }
+  void VesselDeleted(OBJHANDLE h) override {
+    session_.VesselDeleted(h);
+    snapshot_.VesselDeleted(h);
+  }
   // Says goodbye to the pages and finishes the record.
   bool Finish(std::string* error) override;
   // Closes the pages' connections and stops the server, by the deadline at
@@ -52,6 +56,7 @@ class LiveDriver : public FrameDriver {
 
   LiveOptions options_;
   InputQueue queue_;
+  AssetStore assets_;
   Server server_;
   Session session_;
   Snapshot snapshot_;

@@ -48,6 +48,11 @@ void Peer::Finish() {
   cv_.notify_one();
 }
 
+bool Peer::Idle() {
+  std::lock_guard<std::mutex> lock(mu_);
+  return !state_ && !sending_ && !broken_ && !finish_;
+}
+
 bool Peer::Gone() {
   std::lock_guard<std::mutex> lock(mu_);
   return broken_ || finished_;
@@ -71,6 +76,7 @@ void Peer::Run() {
     out.swap(outbox_);
     std::shared_ptr<const std::string> state = std::move(state_);
     const bool finishing = finish_;
+    sending_ = state != nullptr;
     lock.unlock();
     // Messages first: an answer refers to an input the next state shows.
     bool ok = true;
@@ -78,6 +84,7 @@ void Peer::Run() {
     if (ok && state && !finishing) ok = Send(conn_, MG_WEBSOCKET_OPCODE_TEXT, *state);
     if (ok && finishing) Send(conn_, MG_WEBSOCKET_OPCODE_CONNECTION_CLOSE, std::string("\x03\xe8", 2));
     lock.lock();
+    sending_ = false;
     if (!ok) broken_ = true;
     if (finishing) finished_ = true;
   }

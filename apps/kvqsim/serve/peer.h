@@ -25,6 +25,8 @@ class Peer {
 
   // The newest state for this page; replaces one not yet sent.
   void Offer(std::shared_ptr<const std::string> state);
+  // No state is waiting to be sent (and the page is not gone).
+  bool Idle();
   // A message for this page, after those posted before it. A page that has
   // let too many pile up is taken for gone.
   void Post(std::string message);
@@ -46,6 +48,7 @@ class Peer {
   std::shared_ptr<const std::string> state_;  // newest, not yet sent
   std::deque<std::string> outbox_;
   bool finish_ = false, finished_ = false, broken_ = false, stop_ = false;
+  bool sending_ = false;  // a state is being written
   std::thread writer_;
 };
 

@@ -26,6 +26,10 @@ namespace {
 
 constexpr const char* STATE_PATH = "/state.json";
 constexpr const char* SOCKET_PATH = "/ws";
+constexpr const char* MESH_PREFIX = "/mesh/";
+constexpr const char* TEXTURE_PREFIX = "/texture/";
+constexpr auto STATE_FRESH = std::chrono::milliseconds(100);  // a /state.json this old is answered as it is
+constexpr auto STATE_WAIT = std::chrono::milliseconds(300);   // for a newer one, at most
 constexpr intptr_t REFUSED = -1;  // a page over the limit, told so and closed
 
 // civetweb's threads: one per connection at a time. Enough that idle or
@@ -126,8 +130,8 @@ void SendText(mg_connection* conn, const std::string& text) {
 
 }  // namespace
 
-Server::Server(InputQueue* inputs, std::vector<ServedFolder> folders)
-    : inputs_(inputs), folders_(std::move(folders)) {}
+Server::Server(InputQueue* inputs, std::vector<ServedFolder> folders, const AssetStore* assets)
+    : inputs_(inputs), folders_(std::move(folders)), assets_(assets) {}
 
 Server::~Server() {
   if (ctx_ != nullptr) Stop(std::chrono::steady_clock::now() + std::chrono::seconds(5));
@@ -202,9 +206,20 @@ bool Server::Stop(std::chrono::steady_clock::time_point deadline) {
 }
 
 void Server::Publish(std::string state) {
-  auto s = std::make_shared<const std::string>(std::move(state));
+  auto st = std::make_shared<const std::string>(std::move(state));
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    state_ = std::move(st);
+    stateTime_ = std::chrono::steady_clock::now();
+    ++stateVersion_;
+    stateWanted_ = false;
+  }
+  stateCv_.notify_all();
+}
+
+bool Server::StateWanted() const {
   std::lock_guard<std::mutex> lock(mu_);
-  state_ = std::move(s);
+  return stateWanted_;
 }
 
 std::shared_ptr<Peer> Server::Find(int person) {
@@ -215,6 +230,11 @@ std::shared_ptr<Peer> Server::Find(int person) {
 
 void Server::Publish(int person, std::shared_ptr<const std::string> state) {
   if (auto p = Find(person)) p->Offer(std::move(state));
+}
+
+bool Server::Idle(int person) {
+  auto p = Find(person);
+  return p != nullptr && p->Idle();
 }
 
 void Server::Post(int person, std::string message) {
@@ -229,7 +249,16 @@ void Server::Post(int person, std::string message) {
 void Server::SendState(mg_connection* conn, bool head) {
   std::shared_ptr<const std::string> state;
   {
-    std::lock_guard<std::mutex> lock(mu_);
+    std::unique_lock<std::mutex> lock(mu_);
+    const auto now = std::chrono::steady_clock::now();
+    if (!state_ || now - stateTime_ > STATE_FRESH) {
+      stateWanted_ = true;
+      const uint64_t version = stateVersion_;
+      lock.unlock();
+      inputs_->Poke();
+      lock.lock();
+      stateCv_.wait_until(lock, now + STATE_WAIT, [&] { return stateVersion_ != version; });
+    }
     state = state_;
   }
   static const std::string NONE = "{}";
@@ -238,6 +267,15 @@ void Server::SendState(mg_connection* conn, bool head) {
             "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: %lu\r\n"
             "Cache-Control: no-store\r\nConnection: close\r\n\r\n",
             static_cast<unsigned long>(body.size()));
+  if (!head) mg_write(conn, body.data(), body.size());
+}
+
+void Server::SendAsset(mg_connection* conn, const Asset& asset, bool head) {
+  const std::string& body = asset.Body();
+  mg_printf(conn,
+            "HTTP/1.1 200 OK\r\nContent-Type: %s\r\nContent-Length: %lu\r\n"
+            "Cache-Control: no-cache\r\nConnection: close\r\n\r\n",
+            asset.ContentType(), static_cast<unsigned long>(body.size()));
   if (!head) mg_write(conn, body.data(), body.size());
 }
 
@@ -258,8 +296,18 @@ int Server::BeginRequest(mg_connection* conn) {
     return SendStatus(conn, 404, "Not Found", "not found\n");
   }
   if (!reads) return SendStatus(conn, 405, "Method Not Allowed", "only GET and HEAD\n");
+  const bool head = std::strcmp(method, "HEAD") == 0;
   if (uri == STATE_PATH) {
-    SendState(conn, std::strcmp(method, "HEAD") == 0);
+    SendState(conn, head);
+    return 200;
+  }
+  if (uri.rfind(MESH_PREFIX, 0) == 0 || uri.rfind(TEXTURE_PREFIX, 0) == 0) {
+    std::shared_ptr<const Asset> asset = assets_ ? assets_->Get(uri) : nullptr;
+    if (asset == nullptr || asset->Body().empty())
+      return SendStatus(conn, 404, "Not Found",
+                        uri.rfind(MESH_PREFIX, 0) == 0 ? "no mesh of the scene by that name\n"
+                                                       : "no texture of the scene's meshes by that name\n");
+    SendAsset(conn, *asset, head);
     return 200;
   }
   const std::filesystem::path file = ServedFile(folders_, uri == "/" ? "/index.html" : uri);

@@ -9,6 +9,7 @@
 
 #include "addons/orbitersound/sound_slots.h"
 #include "apps/kvqsim/outputs/track.h"
+#include "apps/kvqsim/serve/assets.h"
 #include "host/win.h"
 #include "sim/sim.h"
 
@@ -18,7 +19,6 @@ namespace {
 
 using nlohmann::json;
 
-constexpr int STATUS_DISPLAY = 3;
 constexpr int MAX_SOUND_SLOTS = 60;
 
 std::string Colour(DWORD rgb) {
@@ -48,51 +48,33 @@ std::string UnderRoot(const std::string& path) {
   return rel.generic_string();
 }
 
-json VesselJson(OBJHANDLE h, VESSEL* v, bool hasOrigin, double lng0, double lat0) {
-  json j;
-  double lng = 0, lat = 0, hdg = 0;
-  sim::GetSurfacePos(h, &lng, &lat, &hdg);
+constexpr auto FAR_EVERY = std::chrono::seconds(1);  // positions of vessels out of view
+
+double Heading(double hdg) {
   hdg = std::fmod(hdg, PI2);
-  if (hdg < 0) hdg += PI2;
-  j["name"] = NameOf(h);
-  const char* cls = sim::GetClassNameOf(h);
-  j["class"] = cls ? cls : "";
-  j["lng"] = lng;
-  j["lat"] = lat;
-  j["hdg"] = hdg;
-  OBJHANDLE parent = sim::GetParent(h);
-  j["parent"] = parent ? json(NameOf(parent)) : json(nullptr);
-  double east = 0, north = 0;
-  if (hasOrigin) EastNorth(lng, lat, lng0, lat0, oapiGetSize(sim::GetPlanet()), &east, &north);
-  j["east"] = east;
-  j["north"] = north;
-  VECTOR3 p[3];
-  v->GetTouchdownPoints(p[0], p[1], p[2]);
-  double xs[3] = {p[0].x, p[1].x, p[2].x}, zs[3] = {p[0].z, p[1].z, p[2].z}, outline[4];
-  OutlineFromTouchdown(xs, zs, v->GetSize(), outline);
-  j["outline"] = {outline[0], outline[1], outline[2], outline[3]};
-  json anims = json::array();
-  for (int i = 0, n = sim::AnimationCount(h); i < n; ++i) anims.push_back(v->GetAnimation(static_cast<UINT>(i)));
-  j["anims"] = std::move(anims);
-  json beacons = json::array();
-  for (int i = 0, n = sim::BeaconCount(h); i < n; ++i) {
-    const BEACONLIGHTSPEC* b = v->GetBeacon(static_cast<DWORD>(i));
-    if (b == nullptr) continue;
-    const VECTOR3 pos = b->pos ? *b->pos : VECTOR3{0, 0, 0};
-    beacons.push_back({pos.x, pos.z, ColourOf(b->col), b->active, b->period, b->duration, b->tofs});
-  }
-  j["beacons"] = std::move(beacons);
-  return j;
+  return hdg < 0 ? hdg + PI2 : hdg;
 }
 
-json DrawJson() {
-  json d;
-  RECT r{};
-  const bool known = sim::VCAreaRect(STATUS_DISPLAY, &r);
-  d["width"] = known ? r.right - r.left : 0;
-  d["height"] = known ? r.bottom - r.top : 0;
+// Members of an object as text, without its braces.
+std::string Members(const json& j) {
+  std::string s = j.dump(-1, ' ', false, json::error_handler_t::replace);
+  return s.size() >= 2 ? s.substr(1, s.size() - 2) : std::string();
+}
+
+void Mix(uint64_t* h, const void* data, size_t n) {
+  const auto* p = static_cast<const unsigned char*>(data);
+  for (size_t i = 0; i < n; ++i) {
+    *h ^= p[i];
+    *h *= 0x100000001b3ull;
+  }
+}
+
+json Vec(const VECTOR3& v) { return {v.x, v.y, v.z}; }
+json Colour4(const COLOUR4& c) { return {c.r, c.g, c.b, c.a}; }
+
+json Texts(int area) {
   json texts = json::array();
-  for (const sim::VCTextItem& t : sim::VCTextItems(STATUS_DISPLAY))
+  for (const sim::VCTextItem& t : sim::VCTextItems(area))
     texts.push_back({{"x", t.x},
                      {"y", t.y},
                      {"text", t.text},
@@ -102,37 +84,134 @@ json DrawJson() {
                      {"italic", (t.fontStyle & oapi::FONT_ITALIC) != 0},
                      {"underline", (t.fontStyle & oapi::FONT_UNDERLINE) != 0},
                      {"colour", Colour(t.colour)}});
-  d["texts"] = std::move(texts);
-  json lines = json::array();
-  for (const sim::VCLine& l : sim::VCLines(STATUS_DISPLAY)) {
-    if (l.penStyle == 0) continue;  // an invisible pen
-    lines.push_back({{"x0", l.x0},
-                     {"y0", l.y0},
-                     {"x1", l.x1},
-                     {"y1", l.y1},
-                     {"width", l.penWidth > 0 ? l.penWidth : 1},
-                     {"dashed", l.penStyle == 2},
-                     {"colour", Colour(l.penColour)}});
-  }
-  d["lines"] = std::move(lines);
-  return d;
+  return texts;
 }
 
-json CockpitJson(const Session& session, const Person* person) {
+// The cockpit as the person in it sees it: position, neighbours, camera,
+// and each registered area with its click geometry and, for an area drawn
+// on a texture, where and what its last redraw wrote.
+json CockpitJson(const Session& session, const Person* person, const SceneAssets& assets) {
   json c;
-  const bool mine = person != nullptr && session.CockpitOwner() == person->id && sim::VCVessel() == person->focus;
+  const OBJHANDLE vc = sim::VCVessel();
+  const bool mine = person != nullptr && session.CockpitOwner() == person->id && vc == person->focus;
   c["position"] = mine ? sim::VCPosition() : -1;
   int n[4] = {-1, -1, -1, -1};
   if (mine) sim::VCNeighbours(n);
   c["neighbours"] = {n[0], n[1], n[2], n[3]};
   json areas = json::array();
-  if (mine)
-    for (const sim::VCAreaInfo& a : sim::VCAreas()) areas.push_back({{"id", a.id}, {"mouse", a.mouse}});
+  if (mine) {
+    for (const sim::VCAreaInfo& a : sim::VCAreas()) {
+      json area = {{"id", a.id}, {"mouse", a.mouse}};
+      if (a.clickMode == 1)
+        area["quad"] = {Vec(a.quad[0]), Vec(a.quad[1]), Vec(a.quad[2]), Vec(a.quad[3])};
+      else if (a.clickMode == 2)
+        area["sphere"] = {a.centre.x, a.centre.y, a.centre.z, a.radius};
+      RECT r{};
+      const std::string& surface = assets.TexturePath(sim::VCAreaSurface(a.id));
+      if (!surface.empty() && sim::VCAreaRect(a.id, &r)) {
+        area["surface"] = surface;
+        area["rect"] = {r.left, r.top, r.right, r.bottom};
+        area["texts"] = Texts(a.id);
+      }
+      areas.push_back(std::move(area));
+    }
+    VECTOR3 offset{}, dir{0, 0, 1};
+    if (VESSEL* v = oapiGetVesselInterface(vc)) {
+      v->GetCameraOffset(offset);
+      v->GetCameraDefaultDirection(dir);
+    }
+    c["camera"] = {{"offset", Vec(offset)}, {"dir", Vec(dir)}};
+  }
   c["areas"] = std::move(areas);
-  const OBJHANDLE vc = sim::VCVessel();
   c["vessel"] = vc ? json(NameOf(vc)) : json(nullptr);
   c["owner"] = session.CockpitOwner() != 0 ? json(session.CockpitOwner()) : json(nullptr);
   return c;
+}
+
+// What a vessel looks like: its meshes and where its animations put their
+// groups, materials a module changed, hidden groups, lamps, camera.
+json LookJson(OBJHANDLE h, VESSEL* v, SceneAssets& assets) {
+  json j;
+  json anims = json::array();
+  for (int i = 0, n = sim::AnimationCount(h); i < n; ++i) anims.push_back(v->GetAnimation(static_cast<UINT>(i)));
+  j["anims"] = std::move(anims);
+  json groups = json::object();
+  int count = 0;
+  if (const sim::GroupTransform* g = sim::GroupTransforms(h, &count)) {
+    for (int i = 0; i < count; ++i) {
+      const sim::GroupTransform& t = g[i];
+      groups[std::to_string(t.mesh) + ":" + std::to_string(t.group)] = {
+          t.R[0], t.R[1], t.R[2], t.R[3], t.R[4], t.R[5], t.R[6], t.R[7], t.R[8], t.t[0], t.t[1], t.t[2]};
+    }
+  }
+  j["groups"] = std::move(groups);
+  json meshes = json::array(), materials = json::object(), hidden = json::array();
+  for (int k = 0, n = sim::VesselMeshCount(h); k < n; ++k) {
+    sim::VesselMeshInfo info;
+    if (!sim::GetVesselMesh(h, k, &info)) continue;
+    meshes.push_back({{"url", assets.MeshPath(info.mesh)}, {"name", info.name ? info.name : ""},
+                      {"ofs", Vec(info.ofs)}, {"vis", info.visibility}, {"shown", info.shown}});
+    DEVMESHHANDLE d = sim::GetVesselDevMesh(h, k);
+    const sim::MeshFile* f = info.mesh ? sim::MeshData(info.mesh) : nullptr;
+    if (d == nullptr || f == nullptr) continue;
+    for (size_t m = 0; m < f->materials.size(); ++m) {
+      MATERIAL mat{};
+      if (!sim::MaterialChanged(d, static_cast<int>(m)) || !sim::GetMaterial(d, static_cast<int>(m), &mat)) continue;
+      materials[std::to_string(k) + ":" + std::to_string(m)] = {{"diffuse", Colour4(mat.diffuse)},
+                                                                 {"ambient", Colour4(mat.ambient)},
+                                                                 {"specular", Colour4(mat.specular)},
+                                                                 {"emissive", Colour4(mat.emissive)},
+                                                                 {"power", mat.power}};
+    }
+    for (size_t g = 0; g < f->groups.size(); ++g)
+      if (sim::GroupHidden(d, static_cast<DWORD>(g))) hidden.push_back(std::to_string(k) + ":" + std::to_string(g));
+  }
+  j["meshes"] = std::move(meshes);
+  j["materials"] = std::move(materials);
+  j["hidden"] = std::move(hidden);
+  json beacons = json::array();
+  for (int i = 0, n = sim::BeaconCount(h); i < n; ++i) {
+    const BEACONLIGHTSPEC* b = v->GetBeacon(static_cast<DWORD>(i));
+    if (b == nullptr) continue;
+    const VECTOR3 pos = b->pos ? *b->pos : VECTOR3{0, 0, 0};
+    beacons.push_back({{"pos", Vec(pos)}, {"colour", ColourOf(b->col)}, {"size", b->size}, {"active", b->active},
+                       {"period", b->period}, {"duration", b->duration}, {"tofs", b->tofs}});
+  }
+  j["beacons"] = std::move(beacons);
+  VECTOR3 offset{}, dir{0, 0, 1};
+  v->GetCameraOffset(offset);
+  v->GetCameraDefaultDirection(dir);
+  j["camera"] = {{"offset", Vec(offset)}, {"dir", Vec(dir)}};
+  return j;
+}
+
+// Changes whenever anything LookJson reads changes.
+uint64_t LookSignature(OBJHANDLE h, VESSEL* v) {
+  uint64_t s = 0xcbf29ce484222325ull;
+  const uint64_t anim = sim::AnimationVersion(h);
+  Mix(&s, &anim, sizeof anim);
+  const int meshes = sim::VesselMeshCount(h);
+  Mix(&s, &meshes, sizeof meshes);
+  for (int k = 0; k < meshes; ++k) {
+    sim::VesselMeshInfo info;
+    if (sim::GetVesselMesh(h, k, &info)) {
+      Mix(&s, &info.visibility, sizeof info.visibility);
+      Mix(&s, &info.mesh, sizeof info.mesh);
+    }
+    const uint64_t dev = sim::DevMeshVersion(sim::GetVesselDevMesh(h, k));
+    Mix(&s, &dev, sizeof dev);
+  }
+  for (int i = 0, n = sim::BeaconCount(h); i < n; ++i) {
+    const BEACONLIGHTSPEC* b = v->GetBeacon(static_cast<DWORD>(i));
+    const char on = b && b->active;
+    Mix(&s, &on, 1);
+    if (b && b->pos) Mix(&s, b->pos, sizeof *b->pos);
+  }
+  VECTOR3 cam[2]{};
+  v->GetCameraOffset(cam[0]);
+  v->GetCameraDefaultDirection(cam[1]);
+  Mix(&s, cam, sizeof cam);
+  return s;
 }
 
 json SoundJson(void* query, OBJHANDLE focus) {
@@ -172,9 +251,102 @@ void Snapshot::Begin() {
   }
 }
 
-void Snapshot::Scene(const PaceState& pace, const Session& session) {
+void Snapshot::SetView(int person, double east, double north, double radius) {
+  PersonView& p = people_[person];
+  p.hasView = true;
+  p.east = east;
+  p.north = north;
+  p.radius = radius;
+}
+
+void Snapshot::VesselDeleted(OBJHANDLE h) {
+  auto it = vessels_.find(h);
+  if (it == vessels_.end()) return;
+  gone_.emplace_back(it->second.name, ++stamp_);
+  vessels_.erase(it);
+  for (auto& [id, p] : people_) {
+    p.pose.erase(h);
+    p.look.erase(h);
+  }
+}
+
+void Snapshot::ReadVessel(OBJHANDLE h, VESSEL* v, VesselCache& c) {
+  double lng = 0, lat = 0, hdg = 0;
+  sim::GetSurfacePos(h, &lng, &lat, &hdg);
+  hdg = Heading(hdg);
+  const OBJHANDLE parent = sim::GetParent(h);
+  // The vessel's axes in east, north and up where it stands, and its height:
+  // what a renderer needs besides the heading (a towbar tilts).
+  VECTOR3 o{}, ends[3]{};
+  v->Local2Global({0, 0, 0}, o);
+  v->Local2Global({1, 0, 0}, ends[0]);
+  v->Local2Global({0, 1, 0}, ends[1]);
+  v->Local2Global({0, 0, 1}, ends[2]);
+  const double cl = std::cos(lat), sl = std::sin(lat), cg = std::cos(lng), sg = std::sin(lng);
+  const VECTOR3 up{cl * cg, sl, cl * sg}, east{-sg, 0, cg}, north{-sl * cg, cl, -sl * sg};
+  double axes[9];
+  for (int i = 0; i < 3; ++i) {
+    const VECTOR3 d{ends[i].x - o.x, ends[i].y - o.y, ends[i].z - o.z};
+    axes[3 * i] = std::round((d.x * east.x + d.y * east.y + d.z * east.z) * 1e6) / 1e6;
+    axes[3 * i + 1] = std::round((d.x * north.x + d.y * north.y + d.z * north.z) * 1e6) / 1e6;
+    axes[3 * i + 2] = std::round((d.x * up.x + d.y * up.y + d.z * up.z) * 1e6) / 1e6;
+  }
+  const double alt = std::round((std::sqrt(o.x * o.x + o.y * o.y + o.z * o.z) - oapiGetSize(sim::GetPlanet())) * 1e4) / 1e4;
+  if (c.poseStamp == 0 || lng != c.lng || lat != c.lat || hdg != c.hdg || parent != c.parent || alt != c.alt ||
+      std::memcmp(axes, c.axes, sizeof axes) != 0) {
+    if (c.poseStamp == 0) c.name = NameOf(h);
+    c.lng = lng;
+    c.lat = lat;
+    c.hdg = hdg;
+    c.alt = alt;
+    std::memcpy(c.axes, axes, sizeof axes);
+    c.parent = parent;
+    if (hasOrigin_) EastNorth(lng, lat, lng0_, lat0_, oapiGetSize(sim::GetPlanet()), &c.east, &c.north);
+    c.poseStamp = stamp_;
+  }
+  const uint64_t look = LookSignature(h, v);
+  if (c.lookStamp == 0 || look != c.lookSignature) {
+    c.lookSignature = look;
+    c.lookStamp = stamp_;
+  }
+}
+
+// The JSON of a vessel's pose and look, made when someone needs them and
+// kept until they change.
+const std::string& Snapshot::Pose(OBJHANDLE h, VesselCache& c) {
+  if (c.poseBuilt != c.poseStamp) {
+    const char* cls = sim::GetClassNameOf(h);
+    c.pose = Members({{"name", c.name}, {"class", cls ? cls : ""}, {"lng", c.lng}, {"lat", c.lat}, {"hdg", c.hdg},
+                      {"east", c.east}, {"north", c.north}, {"alt", c.alt},
+                      {"axes", std::vector<double>(c.axes, c.axes + 9)},
+                      {"parent", c.parent ? json(NameOf(c.parent)) : json(nullptr)}});
+    c.poseBuilt = c.poseStamp;
+  }
+  return c.pose;
+}
+
+const std::string& Snapshot::Look(OBJHANDLE h, VesselCache& c) {
+  if (c.lookBuilt != c.lookStamp) {
+    if (VESSEL* v = oapiGetVesselInterface(h)) c.look = Members(LookJson(h, v, sceneAssets_));
+    c.lookBuilt = c.lookStamp;
+  }
+  return c.look;
+}
+
+void Snapshot::Scene(const PaceState& pace, const Session& session, Clock::time_point now) {
+  ++stamp_;
+  sceneAssets_.Update(now);
+  order_.clear();
+  for (DWORD i = 0, n = oapiGetVesselCount(); i < n; ++i) {
+    OBJHANDLE h = oapiGetVesselByIndex(static_cast<int>(i));
+    VESSEL* v = h ? oapiGetVesselInterface(h) : nullptr;
+    if (v == nullptr) continue;
+    order_.push_back(h);
+    ReadVessel(h, v, vessels_[h]);
+  }
   json j;
   j["type"] = "state";
+  j["stamp"] = stamp_;
   j["simt"] = oapiGetSimTime();
   j["frame"] = sim::FrameCount();
   j["dt"] = sim::GetOptions().dt;
@@ -182,37 +354,25 @@ void Snapshot::Scene(const PaceState& pace, const Session& session) {
   j["paused"] = pace.paused;
   j["realtime"] = pace.realtime;
   j["late"] = {{"mean", pace.lateMean * 1000.0}, {"max", pace.lateMax * 1000.0}};
-  json vessels = json::array();
-  for (DWORD i = 0, n = oapiGetVesselCount(); i < n; ++i) {
-    OBJHANDLE h = oapiGetVesselByIndex(static_cast<int>(i));
-    VESSEL* v = h ? oapiGetVesselInterface(h) : nullptr;
-    if (v) vessels.push_back(VesselJson(h, v, hasOrigin_, lng0_, lat0_));
-  }
-  j["vessels"] = std::move(vessels);
   json people = json::array();
   for (const Person& p : session.People())
     people.push_back({{"id", p.id}, {"focus", p.focus ? json(NameOf(p.focus)) : json(nullptr)},
                       {"cockpit", session.CockpitOwner() == p.id}});
   j["people"] = std::move(people);
-  j["display"] = sim::VCTexts(STATUS_DISPLAY);
-  j["draw"] = DrawJson();
   j["debug"] = sim::DebugString();
   const char* box = sim::InputBoxTitle();
   j["inputbox"] = box ? json(box) : json(nullptr);
-  scene_ = j.dump(-1, ' ', false, json::error_handler_t::replace);
-  scene_.pop_back();  // the closing brace: each person's fields follow
+  j["textures"] = sceneAssets_.Textures();
+  scene_ = Members(j);
 }
 
-std::string Snapshot::StateFor(const Session& session, const Person* person) const {
-  if (person == nullptr) person = session.Find(session.CockpitOwner());
-  if (person == nullptr && !session.People().empty()) person = &session.People().front();
+std::string Snapshot::PersonPart(const Session& session, const Person* person, int64_t seq) {
   const OBJHANDLE focus = person ? person->focus : oapiGetFocusObject();
   json j;
   j["person"] = person ? json(person->id) : json(nullptr);
-  auto seq = person ? seqs_.find(person->id) : seqs_.end();
-  j["seq"] = seq != seqs_.end() ? seq->second : -1;
+  j["seq"] = seq;
   j["focus"] = focus ? json(NameOf(focus)) : json(nullptr);
-  j["cockpit"] = CockpitJson(session, person);
+  j["cockpit"] = CockpitJson(session, person, sceneAssets_);
   json controls;
   VESSEL* fv = focus ? oapiGetVesselInterface(focus) : nullptr;
   controls["main"] = fv ? fv->GetThrusterGroupLevel(THGROUP_MAIN) : 0.0;
@@ -226,12 +386,77 @@ std::string Snapshot::StateFor(const Session& session, const Person* person) con
       if (person->keys[c]) keys.push_back(c);
   j["keys"] = std::move(keys);
   j["sound"] = SoundJson(soundSlots_, focus);
-  std::string own = j.dump(-1, ' ', false, json::error_handler_t::replace);
-  std::string out;
-  out.reserve(scene_.size() + own.size() + 1);
+  return Members(j);
+}
+
+std::string Snapshot::StateFor(const Session& session, const Person& person, Clock::time_point now) {
+  PersonView& p = people_[person.id];
+  const bool first = p.built == 0;
+  const bool far = now - p.farRound >= FAR_EVERY;
+  if (far) p.farRound = now;
+  std::string out = "{";
   out += scene_;
   out += ',';
-  out.append(own, 1, std::string::npos);  // without its opening brace
+  out += PersonPart(session, &person, p.seq);
+  out += first ? ",\"full\":true,\"vessels\":[" : ",\"full\":false,\"vessels\":[";
+  bool any = false;
+  for (OBJHANDLE h : order_) {
+    VesselCache& c = vessels_[h];
+    uint64_t& sentPose = p.pose[h];
+    uint64_t& sentLook = p.look[h];
+    const double de = c.east - p.east, dn = c.north - p.north;
+    const bool near = !p.hasView || de * de + dn * dn <= p.radius * p.radius;
+    const bool look = near && c.lookStamp > sentLook;
+    if (!look && !(c.poseStamp > sentPose && (near || far))) continue;
+    out += any ? ",{" : "{";
+    any = true;
+    out += Pose(h, c);
+    if (look) {
+      out += ',';
+      out += Look(h, c);
+      sentLook = stamp_;
+    }
+    out += '}';
+    sentPose = stamp_;
+  }
+  out += "],\"gone\":[";
+  if (first) p.goneSeen = gone_.size();
+  for (size_t i = p.goneSeen; i < gone_.size(); ++i) {
+    if (i > p.goneSeen) out += ',';
+    out += json(gone_[i].first).dump(-1, ' ', false, json::error_handler_t::replace);
+  }
+  p.goneSeen = gone_.size();
+  out += "]}";
+  p.built = stamp_;
+  // The names of deleted vessels are kept until everyone has been told.
+  bool told = true;
+  for (const auto& [id, other] : people_) told = told && other.goneSeen == gone_.size();
+  if (told && !gone_.empty()) {
+    gone_.clear();
+    for (auto& [id, other] : people_) other.goneSeen = 0;
+  }
+  return out;
+}
+
+std::string Snapshot::FullState(const Session& session, const Person* person) {
+  if (person == nullptr) person = session.Find(session.CockpitOwner());
+  if (person == nullptr && !session.People().empty()) person = &session.People().front();
+  auto seq = person ? people_.find(person->id) : people_.end();
+  std::string out = "{";
+  out += scene_;
+  out += ',';
+  out += PersonPart(session, person, seq != people_.end() ? seq->second.seq : -1);
+  out += ",\"full\":true,\"vessels\":[";
+  for (size_t i = 0; i < order_.size(); ++i) {
+    VesselCache& c = vessels_[order_[i]];
+    if (i) out += ',';
+    out += '{';
+    out += Pose(order_[i], c);
+    out += ',';
+    out += Look(order_[i], c);
+    out += '}';
+  }
+  out += "],\"gone\":[]}";
   return out;
 }
 

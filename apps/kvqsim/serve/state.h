@@ -1,14 +1,19 @@
 // The state the page shows, read from the scene on the simulation thread
-// without changing it, as the JSON object of the page's protocol (the
-// `state` message and GET /state.json). The scene's part is the same for
-// everyone and made once; each person's part (their vessel, keys,
-// controls, cockpit and sounds) is added to it per person.
+// without changing it, as the JSON objects of the page's protocol
+// (page/README.md). The scene's part is made once per publication; each
+// person then gets the vessels that changed since their last state, in full
+// near the place they look at (the view they report) and as positions now
+// and then farther away, so that the cost grows with what changed and what
+// is seen, not with the scene. GET /state.json has everything.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
+#include "apps/kvqsim/serve/scene_assets.h"
 #include "apps/kvqsim/session/session.h"
 #include "host/orbiterapi.h"
 
@@ -23,24 +28,64 @@ struct PaceState {
 
 class Snapshot {
  public:
+  using Clock = std::chrono::steady_clock;
+  explicit Snapshot(AssetStore* assets) : assets_(assets) {}
+
   // Takes the scene's origin (the first vessel's position) and finds the
   // sound add-on's slot query.
   void Begin();
-  // The scene's part, kept for the people's states that follow.
-  void Scene(const PaceState& pace, const Session& session);
-  // The whole state as one person sees it (null: nobody's; the person in
-  // the cockpit, else the first one, else the host's own focus).
-  std::string StateFor(const Session& session, const Person* person) const;
-  // The last input applied for a person, echoed as the state's `seq`.
-  void Applied(int person, int64_t seq) { seqs_[person] = seq; }
-  void Forget(int person) { seqs_.erase(person); }
+  // Reads the scene: what changed since the last call gets a new stamp.
+  void Scene(const PaceState& pace, const Session& session, Clock::time_point now);
+  // The state for one person: their own part and the vessels changed since
+  // the last state made for them.
+  std::string StateFor(const Session& session, const Person& person, Clock::time_point now);
+  // Everything, as one person sees it (null: the person in the cockpit,
+  // else the first one, else nobody).
+  std::string FullState(const Session& session, const Person* person);
+
+  // The place a person looks at: vessels within `radius` metres of (east,
+  // north) come in full, the others as positions once a second.
+  void SetView(int person, double east, double north, double radius);
+  void Applied(int person, int64_t seq) { people_[person].seq = seq; }
+  void Forget(int person) { people_.erase(person); }
+  void VesselDeleted(OBJHANDLE h);
 
  private:
+  struct VesselCache {
+    std::string name;
+    double lng = 0, lat = 0, hdg = 0, east = 0, north = 0, alt = 0;
+    double axes[9] = {};  // x, y, z axes in east, north, up
+    OBJHANDLE parent = nullptr;
+    uint64_t lookSignature = 0;
+    uint64_t poseStamp = 0, lookStamp = 0;  // when they last changed
+    std::string pose, look;                 // JSON members, without braces, made lazily
+    uint64_t poseBuilt = 0, lookBuilt = 0;  // the stamps they were made at
+  };
+  struct PersonView {
+    bool hasView = false;
+    double east = 0, north = 0, radius = 0;
+    int64_t seq = -1;
+    uint64_t built = 0;  // stamp of the last state made for this person
+    Clock::time_point farRound{};
+    std::unordered_map<OBJHANDLE, uint64_t> pose, look;  // stamps sent, per vessel
+    std::vector<std::pair<std::string, uint64_t>>::size_type goneSeen = 0;
+  };
+  void ReadVessel(OBJHANDLE h, VESSEL* v, VesselCache& c);
+  const std::string& Pose(OBJHANDLE h, VesselCache& c);
+  const std::string& Look(OBJHANDLE h, VesselCache& c);
+  std::string PersonPart(const Session& session, const Person* person, int64_t seq);
+
+  AssetStore* assets_;
+  SceneAssets sceneAssets_{assets_};
   bool hasOrigin_ = false;
   double lng0_ = 0, lat0_ = 0;
   void* soundSlots_ = nullptr;  // the add-on's GetVesselSoundSlots, or null
-  std::string scene_;           // the scene's fields, without the closing brace
-  std::unordered_map<int, int64_t> seqs_;
+  uint64_t stamp_ = 0;
+  std::string scene_;  // the scene's members, without braces
+  std::vector<OBJHANDLE> order_;  // vessels in the host's order
+  std::unordered_map<OBJHANDLE, VesselCache> vessels_;
+  std::vector<std::pair<std::string, uint64_t>> gone_;  // deleted vessels, with the stamp
+  std::unordered_map<int, PersonView> people_;
 };
 
 }  // namespace kvqsim

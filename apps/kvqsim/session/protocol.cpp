@@ -15,6 +15,7 @@ constexpr int MAX_KEY_CODE = 255;
 constexpr int MAX_COCKPIT_POSITION = 3;
 constexpr size_t MAX_NAME = 255;  // bytes of a vessel name
 constexpr int ACCELERATIONS[] = {1, 2, 4, 10};
+constexpr double MAX_DISTANCE = 1e7;  // m, east, north or radius of a view
 
 struct KindName {
   InputKind kind;
@@ -26,7 +27,7 @@ constexpr KindName KINDS[] = {{InputKind::Key, "key"},           {InputKind::Mou
                               {InputKind::Time, "time"},         {InputKind::Pause, "pause"},
                               {InputKind::Save, "save"},         {InputKind::Quit, "quit"},
                               {InputKind::Blur, "blur"},         {InputKind::Join, "join"},
-                              {InputKind::Leave, "leave"}};
+                              {InputKind::Leave, "leave"},       {InputKind::View, "view"}};
 
 const char* KindNameOf(InputKind k) {
   for (const KindName& n : KINDS)
@@ -298,6 +299,12 @@ bool InputFromJson(const json& j, bool fromRecord, Input* out, std::string* erro
       r.Only({"paused"});
       ok = r.Bool("paused", &in.paused) && r.Ok();
       break;
+    case InputKind::View:
+      r.Only({"east", "north", "radius"});
+      ok = r.Number("east", -MAX_DISTANCE, MAX_DISTANCE, &in.east) &&
+           r.Number("north", -MAX_DISTANCE, MAX_DISTANCE, &in.north) &&
+           r.Number("radius", 0, MAX_DISTANCE, &in.radius) && r.Ok();
+      break;
     case InputKind::Save:
     case InputKind::Quit:
     case InputKind::Blur:
@@ -360,6 +367,11 @@ json InputToJson(const Input& in) {
       break;
     case InputKind::Pause:
       j["paused"] = in.paused;
+      break;
+    case InputKind::View:
+      j["east"] = in.east;
+      j["north"] = in.north;
+      j["radius"] = in.radius;
       break;
     case InputKind::Save:
     case InputKind::Quit:

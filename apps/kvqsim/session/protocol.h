@@ -21,7 +21,9 @@ constexpr int64_t MAX_SEQ = int64_t{1} << 53;
 // Join and Leave are a person's arrival and departure: the server makes
 // them, records hold them, a page never sends them. Blur: the page's window
 // lost the keyboard.
-enum class InputKind { Key, Mouse, Control, InputBox, Focus, Cockpit, Time, Pause, Save, Quit, Blur, Join, Leave };
+// View: where the page looks (for what the server sends it; not a scene
+// input, never recorded).
+enum class InputKind { Key, Mouse, Control, InputBox, Focus, Cockpit, Time, Pause, Save, Quit, Blur, Join, Leave, View };
 enum class MouseAction { Down, Up, Move };
 enum class HostControl { Main, Brake, Rudder, AttMode };
 
@@ -46,6 +48,8 @@ struct Input {
   std::string text;
   // focus
   std::string vessel;
+  // view: metres east and north of the scene's origin, radius in metres
+  double east = 0, north = 0, radius = 0;
   // cockpit, time, pause
   int position = 0;
   int accel = 1;
