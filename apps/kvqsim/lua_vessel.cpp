@@ -337,7 +337,9 @@ VESSEL* ToVessel(lua_State* L, int idx) {
   // second word to read.
   if (!IsVesselRef(L, idx)) return nullptr;
   auto* ref = static_cast<VesselRef*>(lua_touserdata(L, idx));
-  if (!ref->vessel) return nullptr;
+  // Still the host's: a vessel deleted while a broken registry kept the
+  // runner from forgetting its userdata is not reached.
+  if (!ref->vessel || oapiGetVesselInterface(ref->handle) != ref->vessel) return nullptr;
   // Only a userdata this runner made, for a vessel that still lives.
   PushCached(L, ref->handle);
   bool ours = lua_rawequal(L, -1, idx) != 0;

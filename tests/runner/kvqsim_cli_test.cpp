@@ -146,6 +146,21 @@ TEST_F(Cli, LuaErrorsOutsideTheScriptEndTheRunWithItsOutputsWritten) {
   EXPECT_NE(ReadFile(Path("h.scn")).find("UMMUCREW Eng-Peter_Holm"), std::string::npos) << "aboard again";
   EXPECT_FALSE(ReadFile(Path("h.svg")).empty());
 
+  // Deleted by the script itself: the run ends when the script yields, and
+  // until then the deleted vessel is not reached through its userdata.
+  WriteFile(Path("deleted.lua"),
+            "local jet = oapi.create_vessel('Jet', 'Airliner', {lng = 0, lat = 0, hdg = 0})\n"
+            "local reg = debug.getregistry()\n"
+            "local cache = reg['kvqsim.vessels']\n"
+            "reg['kvqsim.vessels'] = 42\n"
+            "oapi.delete_vessel('Jet')\n"
+            "reg['kvqsim.vessels'] = cache\n"
+            "assert(jet:get_name() == nil, 'the deleted vessel was reached')\n"
+            "proc.skip()\n");
+  EXPECT_EQ(Run("--script deleted.lua --quiet"), 1);
+  EXPECT_NE(err.find("while vessel 'Jet' was deleted"), std::string::npos) << err;
+  EXPECT_EQ(err.find("was reached"), std::string::npos) << err;
+
   // The planned path of a plot is read protected too.
   WriteFile(Path("path.lua"), "plot_path = {setmetatable({}, {__index = function() error('bad point') end})}\n");
   EXPECT_EQ(Run(Q(EXAMPLE) + " --script path.lua --quiet --until 0.1 --plot p.svg"), 1);
