@@ -121,6 +121,12 @@ int CrewClient::ProcessArrivals() {
   CopyBounded(label, sizeof label, arrivedLength > PREFIX_CHARS ? airlock.arrivedName + PREFIX_CHARS : "", LABEL_CHARS);
   char code[5], name[MEMBER_NAME_CHARS + 1];
   SplitCrewLabel(label, code, sizeof code, name, sizeof name);
+  // The scan turned every "_" of the vessel's name into a blank, but a
+  // function code never holds a blank: there each one was an underscore of
+  // the code, which comes back as it was saved.
+  for (char* c = code; *c != '\0'; ++c) {
+    if (*c == ' ') *c = '_';
+  }
   if (airlock.arrivedVessel == nullptr) return 0;
   if (r == 1) oapiSetFocusObject(vessel);
   oapiDeleteVessel(airlock.arrivedVessel);

@@ -56,7 +56,7 @@ void CopyFunctionCode(char* dst, size_t size, const char* code, size_t maxChars)
   size_t n = 0;
   for (const char* c = code; c != nullptr && *c != '\0' && n + 1 < size && n < maxChars; ++c) {
     const unsigned char u = static_cast<unsigned char>(*c);
-    if (u == '-' || u <= ' ' || u == 0x7F) continue;
+    if (u == '-' || u == ':' || u <= ' ' || u == 0x7F) continue;
     dst[n++] = *c;
   }
   dst[n] = '\0';

@@ -17,8 +17,9 @@ bool StartsWithIgnoreCase(const char* text, const char* prefix);
 // Every character other than 0-9, A-Z and a-z becomes a space, in place.
 void SanitizeCrewName(char* text);
 // Copies at most maxChars characters of a function code into dst, leaving
-// out what a crew line cannot carry back: "-" (the line's separator),
-// blanks and control characters. A null code gives "".
+// out what a crew line or the name of the member's crew vessel cannot carry
+// back: "-" (the line's separator), ":" (the separator of a saved vessel's
+// name and class), blanks and control characters. A null code gives "".
 void CopyFunctionCode(char* dst, size_t size, const char* code, size_t maxChars);
 // The decimal integer at the start of a text (blanks and a sign allowed), 0
 // when there is none; saturates at the int range instead of overflowing.

@@ -117,9 +117,21 @@ void StepCrewEvents(KVQ_R7700& v) {
 
 bool CrewPromptInput(void* id, char* text, void* userData) {
   if (text == nullptr || userData == nullptr) return false;
+  // The box stays open when its tractor is deleted: the block is written
+  // only while a tractor of the scene still owns it. A text for a tractor
+  // that is gone goes nowhere, and taking it closes the box.
+  const DWORD count = oapiGetVesselCount();
+  for (DWORD i = 0; i < count; ++i) {
+    auto* owner = dynamic_cast<KVQ_R7700*>(oapiGetVesselInterface(oapiGetVesselByIndex(static_cast<int>(i))));
+    if (owner != nullptr && &owner->crewPrompt == userData) return TakeCrewPromptText(owner->crewPrompt, text);
+  }
+  return true;
+}
+
+bool TakeCrewPromptText(CrewPromptBlock& p, const char* text) {
+  if (text == nullptr) return false;
   const size_t length = std::strlen(text);
   if (length < PROMPT_TEXT_MIN || length > PROMPT_TEXT_MAX) return false;
-  CrewPromptBlock& p = *static_cast<CrewPromptBlock*>(userData);
   switch (p.crewPromptState) {
     case PROMPT_NAME_OPEN:
       CopyBounded(p.crewPromptName, sizeof p.crewPromptName, text);

@@ -1,5 +1,8 @@
 #include "drive/drivetrain.h"
 
+#include <algorithm>
+#include <cmath>
+
 const double GEAR_RATIOS[GEAR_COUNT] = {4.5, 2.5, 2.0, 1.5, 1.0, 0.678};
 
 namespace {
@@ -74,7 +77,9 @@ DriveResult StepDriveTrain(const DriveState& s, const DriveInputs& in) {
   const double v = s.speed;
   const int g = s.transmission;
 
-  out.mass = in.crewMass + BASE_MASS + s.fuel + in.towedLoad;
+  // Neither fuel (a hand-written scenario can restore any amount) nor a
+  // towed load counts below nothing: the mass never reaches zero.
+  out.mass = in.crewMass + BASE_MASS + std::max(s.fuel, 0.0) + std::max(in.towedLoad, 0.0);
   out.brake = s.parkingBrake ? PARKING_BRAKE_LEVEL : in.brakePedal;
 
   // Engine speed and the gearbox: at most one shift per step, whether or not
@@ -112,7 +117,7 @@ DriveResult StepDriveTrain(const DriveState& s, const DriveInputs& in) {
   const double r = in.weightY * WEIGHT_FACTOR * (ROLLING_RESISTANCE * out.mass) + BRAKE_FORCE * out.brake;
   const double f = NetForce(g, v, n.driveEngaged, n.rpm == MAX_RPM, fd, r);
 
-  const double a = f != 0 ? f / out.mass : 0.0;
+  const double a = f != 0 && out.mass > 0 && std::isfinite(out.mass) ? f / out.mass : 0.0;
   n.speed = NewSpeed(v, v + a * in.dt);
 
   out.tractiveForce = fd;

@@ -1,8 +1,9 @@
 // Text typed into the add-crew input boxes. First the callback on its own,
 // on a prompt block in any state and with any contents, fenced by guard
 // bytes; then whole dialogues in a tractor: the add-crew key, frames, texts
-// entered or boxes escaped, the block overwritten with anything between;
-// every member added comes back from the crew line a scenario saves.
+// entered or boxes escaped, the block overwritten with anything between,
+// the tractor deleted while a box is open; every member added comes back
+// from the crew line a scenario saves, and from a walk out and back in.
 #include <cstring>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "fuzz/fuzz_host.h"
 #include "host/keys.h"
 #include "sim/sim.h"
+#include "tests/crew/crew_test_root.h"
 #include "tests/support/invariants.h"
 
 namespace {
@@ -35,7 +37,7 @@ void CallbackAlone(fuzz::Bytes& in) {
   std::string text = in.Text(300);
   const Fenced old = f;
 
-  const bool took = CrewPromptInput(nullptr, text.data(), &f.block);
+  const bool took = TakeCrewPromptText(f.block, text.data());
   for (size_t i = 0; i < GUARD; ++i)
     if (f.before[i] != 0xA5 || f.after[i] != 0xA5) fuzz::Require("write outside the prompt block", "a typed text");
   const size_t n = text.size();
@@ -76,6 +78,32 @@ bool ComesBackFromItsLine(const CrewMember& m) {
          back.age == m.age && back.pulse == m.pulse && back.weight == m.weight;
 }
 
+// The last member walks out and back in through the airlock: the crew
+// vessel's name carries the member, who comes back the same.
+void WalkOutAndIn(KVQ_R7700& tug) {
+  if (tug.crew.crewCount < 1) return;
+  // Names are looked up ignoring case: the one who walks is the first of
+  // that name.
+  const int slot = tug.crew.FindMember(tug.crew.roster[tug.crew.crewCount - 1].name);
+  if (slot < 0) fuzz::Require("a member not found by name", "an EVA");
+  const CrewMember m = tug.crew.roster[slot];
+  const int r = tug.crew.EvaMember(m.name);
+  if (r != 1) fuzz::Require("a member could not walk out (the host refused the crew vessel's name?)", "an EVA");
+  OBJHANDLE walker = nullptr;
+  for (DWORD i = 0; i < oapiGetVesselCount() && walker == nullptr; ++i) {
+    OBJHANDLE h = oapiGetVesselByIndex(static_cast<int>(i));
+    VESSEL* v = oapiGetVesselInterface(h);
+    if (v != nullptr && std::strncmp(v->GetClassName(), "UMmu", 4) == 0) walker = h;
+  }
+  if (walker == nullptr) fuzz::Require("no crew vessel after an EVA", "an EVA");
+  StandAt(walker, tug.GetHandle(), {0, 1, 3.5});
+  const int crewOut = tug.crew.crewCount;
+  if (!RunUntil([&] { return tug.crew.crewCount > crewOut; }, 2.0)) fuzz::Require("not taken back in", "a walk-in");
+  const CrewMember& back = tug.crew.roster[tug.crew.crewCount - 1];
+  if (std::strcmp(back.name, m.name) != 0 || std::strcmp(back.functionCode, m.functionCode) != 0)
+    fuzz::Require("the member changed through an EVA and a walk-in", "a walk-in");
+}
+
 void Dialogue(fuzz::Bytes& in) {
   fuzz::Restart();
   KVQ_R7700* tug = fuzz::NewTractor();
@@ -84,7 +112,20 @@ void Dialogue(fuzz::Bytes& in) {
     const char stateBefore = tug->crewPrompt.crewPromptState;
     const int crewBefore = tug->crew.crewCount;
     bool stepped = false, forcedComplete = false;
-    switch (in.U8() % 6) {
+    switch (in.U8() % 8) {
+      case 6:
+        WalkOutAndIn(*tug);
+        continue;
+      case 7: {
+        // The tractor goes while its box may be open; what is typed next
+        // reaches nothing (the sanitizers see any write), and a new tractor
+        // takes its place.
+        oapiDeleteVessel(tug->GetHandle());
+        sim::RunFrame();
+        if (sim::InputBoxOpen()) sim::InputBoxEnter(in.Text(60).c_str());
+        tug = fuzz::NewTractor();
+        continue;
+      }
       case 0: tug->clbkConsumeBufferedKey(OAPI_KEY_4, true, kstate); break;
       case 1: {
         const std::string text = in.Text(60);

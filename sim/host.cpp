@@ -238,7 +238,8 @@ Vessel* CreateVessel(const char* name, const char* className, const VESSELSTATUS
     return nullptr;
   };
   if (!w.running) return fail("the host is not started");
-  if (name == nullptr || *name == 0) return fail("a vessel needs a name");
+  std::string why;
+  if (!ScenarioCarriesName(name, &why)) return fail(why);
   if (FindVessel(name) != nullptr) return fail("a vessel named '" + std::string(name) + "' already exists");
   std::string e;
   const ClassFile* cls = LoadClass(className, &e);

@@ -74,11 +74,39 @@ void PlaceLanded(Vessel* v) {
   v->avel = {0, 0, 0};
 }
 
+namespace {
+
+// The same point and heading with the longitude in (-pi, pi] and the
+// latitude within +-pi/2, so that a saved POS line (a hand-written one, or
+// a script's coordinates) reads back to them. A position within those
+// ranges is kept exactly.
+void NormalizeSurface(double* lng, double* lat, double* hdg) {
+  if (!(*lat >= -PI05 && *lat <= PI05)) {
+    *lat = std::remainder(*lat, PI2);
+    if (*lat > PI05 || *lat < -PI05) {
+      // Past a pole: down the other side, facing the other way.
+      *lat = (*lat > 0 ? PI : -PI) - *lat;
+      *lng += PI;
+      *hdg += PI;
+    }
+  }
+  if (!(*lng > -PI && *lng <= PI)) {
+    *lng = std::remainder(*lng, PI2);
+    if (*lng <= -PI) *lng += PI2;
+  }
+}
+
+}  // namespace
+
 void SetLanded(Vessel* v, double lng, double lat, double hdg) {
   v->landed = true;
-  v->lng = lng;
-  v->lat = lat;
-  v->hdg = Wrap2Pi(hdg);
+  // Nothing that is not a finite number takes the place of a coordinate.
+  if (std::isfinite(lng) && std::isfinite(lat)) {
+    NormalizeSurface(&lng, &lat, &hdg);
+    v->lng = lng;
+    v->lat = lat;
+  }
+  if (std::isfinite(hdg)) v->hdg = Wrap2Pi(hdg);
   PlaceLanded(v);
   PlaceChildren(v);
 }

@@ -57,6 +57,26 @@ FILE* OpenScenario(const std::string& path, const char* mode) {
 
 }  // namespace
 
+bool ScenarioCarriesName(const char* name, std::string* why) {
+  auto refuse = [&](const std::string& what) {
+    if (why) *why = what;
+    return false;
+  };
+  if (name == nullptr || *name == '\0') return refuse("a vessel needs a name");
+  const std::string quoted = "vessel name '" + std::string(name) + "'";
+  if (std::strlen(name) > MAX_VESSEL_NAME)
+    return refuse(quoted + " is longer than " + std::to_string(MAX_VESSEL_NAME) + " characters");
+  // The header line is "name:class"; a line starting with ';' is a comment.
+  if (*name == ';') return refuse(quoted + " starts with ';' (a saved scenario reads that line as a comment)");
+  for (const char* c = name; *c != '\0'; ++c) {
+    const unsigned char u = static_cast<unsigned char>(*c);
+    if (u == ' ' || u == '\t') return refuse(quoted + " holds a blank");
+    if (u < 0x20 || u == 0x7F) return refuse(quoted + " holds a control character");
+    if (u == ':') return refuse(quoted + " holds ':' (it separates name and class in a saved scenario)");
+  }
+  return true;
+}
+
 void ParseHostLine(Vessel* v, const char* line, VESSELSTATUS2* st) {
   World& w = W();
   if (st == nullptr) st = w.loading;

@@ -19,6 +19,9 @@ constexpr double EARTH_GM = 3.986004418e14;    // m^3/s^2
 constexpr double GRAV_CONST = 6.67430e-11;     // m^3/(kg s^2)
 constexpr double MJD_START = 51544.5;          // simulation time 0
 constexpr size_t ITEM_LEN = 256;               // text item and scenario line buffers
+// A vessel's name, with room to spare in a child's "ATTACHED i:j,parent"
+// line and in every name buffer of ITEM_LEN.
+constexpr size_t MAX_VESSEL_NAME = 200;
 
 // Tags the first word of every object a handle points to.
 enum class Kind : uint32_t { Planet = 0x504c4e54, Vessel = 0x56534c21 };
@@ -356,6 +359,9 @@ void VCRecordText(int x, int y, const char* str, int len, const oapi::Font* font
 void VCRecordLine(int x0, int y0, int x1, int y1, const oapi::Pen* pen);
 
 // Scenario files.
+// True when a saved scenario carries the vessel name back; else false with
+// what is wrong with it.
+bool ScenarioCarriesName(const char* name, std::string* why);
 void ParseHostLine(Vessel* v, const char* line, VESSELSTATUS2* st);
 void WriteHostLines(Vessel* v, FILEHANDLE scn);
 void ApplyAttachedLines();

@@ -24,6 +24,15 @@ constexpr double MIN_TRAILER_LENGTH = 0.5;  // m
 
 bool CarriesTrailer(double length) { return length >= MIN_TRAILER_LENGTH; }
 
+// The towed vessel's yaw is an angle and is kept within (-pi, pi]: however
+// far a hand-written geometry swings it, a saved scenario carries it back.
+// A yaw already in that range is left exactly as it is.
+double WrapYaw(double a) {
+  if (a > -PI && a <= PI) return a;
+  a = std::remainder(a, PI2);
+  return a <= -PI ? a + PI2 : a;
+}
+
 }  // namespace
 
 bool ClampJackknife(int towMode, double* towbarYaw) {
@@ -70,7 +79,7 @@ TowStepResult IntegrateTowing(int towMode, const TowGeometry& g, const TowAngles
     // The towbar's axle moves along the towbar at s1.
     const double s1 = speed * std::cos(t1) + l1 * omega * std::sin(t1);
     const double omega2 = TrailerYawRate(s1, omega1, g.vesselHitchOffset, g.vesselLength, t2 - t1);
-    r.angles.vesselYaw = t2 + dt * (omega2 - omega);
+    r.angles.vesselYaw = WrapYaw(t2 + dt * (omega2 - omega));
   }
   return r;
 }

@@ -100,6 +100,30 @@ TEST_F(CrewAddonTest, WalkToTakesAVesselOrAName) {
   EXPECT_EQ(Run("assert(c:walk_to('Nobody', 0, 0, 0) == false)"), "");
 }
 
+TEST_F(CrewAddonTest, AWrongSelfOrTargetIsRefused) {
+  // Any other userdata as self (once read as a crew vessel: a crash in the
+  // cast) or as the vessel to walk to (once: true, and a walk to nowhere).
+  for (const char* self : {"io.stdout", "newproxy()", "t", "nil", "42"}) {
+    const std::string s = self;
+    EXPECT_EQ(Run(("assert(c.record(" + s + ") == nil)").c_str()), "") << self;
+    EXPECT_EQ(Run(("assert(c.activate_area(" + s + ") == nil)").c_str()), "") << self;
+    EXPECT_EQ(Run(("assert(c.walk_to(" + s + ", t, 0, 0, 9) == nil)").c_str()), "") << self;
+  }
+  EXPECT_EQ(Run("assert(c:walk_to(io.stdout, 0, 0, 9) == false)"), "");
+  EXPECT_EQ(Run("assert(c:walk_to(newproxy(), 0, 0, 9) == false)"), "");
+  const VECTOR3 before = WalkerInTugFrame();
+  // A point that is not finite is an error naming the argument; the crew
+  // vessel stays where it was (it was saved at POS -nan).
+  for (const char* args : {"t, 0/0, 0, 9", "t, 0, math.huge, 9", "t, 0, 0, -math.huge", "t, 0, 0, {}"}) {
+    const std::string e = Run((std::string("c:walk_to(") + args + ")").c_str());
+    EXPECT_NE(e.find("bad argument"), std::string::npos) << args << ": " << e;
+    EXPECT_NE(e.find("walk_to"), std::string::npos) << e;
+  }
+  const VECTOR3 after = WalkerInTugFrame();
+  EXPECT_EQ(after.x, before.x);
+  EXPECT_EQ(after.z, before.z);
+}
+
 TEST_F(CrewAddonTest, TheNearestAreaHoldingItIsActivatedOnce) {
   ASSERT_EQ(Run("c:walk_to(t, 0, 0, 9); assert(c:activate_area() == 1)"), "");
   ActionAreaTable* table = v->crew.actionTable;

@@ -90,7 +90,7 @@ TEST(CrewLine, AnyTypedFunctionCodeComesBackFromTheLine) {
     const char* stored;
   } cases[] = {
       {"a-b", "ab"}, {"Capt ain", "Capt"}, {"-Doc", "Doc"}, {" \tSci", "Sci"}, {"--", ""},
-      {"Tech", "Tech"}, {"x_y", "x_y"}, {"\xC3\x84rzt", "\xC3\x84rz"},
+      {"Tech", "Tech"}, {"x_y", "x_y"}, {"\xC3\x84rzt", "\xC3\x84rz"}, {"a:b", "ab"}, {":::", ""},
   };
   for (const Case& c : cases) {
     CrewMember m = Member("", "Cy Young", 40, 70, 70);

@@ -2,6 +2,8 @@
 // fuel and towed load.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "drive/drivetrain.h"
 #include "vessel/definition.h"
 
@@ -252,6 +254,21 @@ TEST(DriveTrain, TowedLoadAndCrewCountIntoTheMass) {
   in.crewMass = 140;
   in.towedLoad = 40100;
   EXPECT_DOUBLE_EQ(StepDriveTrain(Running(1, 1), in).mass, 140 + BASE_MASS + FULL_TANK + 40100);
+}
+
+TEST(DriveTrain, NoRestoredFuelOrTowedLoadMakesTheMassZero) {
+  // "TRANS 1 0 -54400" made the total mass zero, and one frame with the
+  // engine on gave an infinite speed. Neither a fuel below nothing nor a
+  // towed load below nothing counts into the mass.
+  DriveState s = Running(1, 0.5);
+  s.fuel = -BASE_MASS;
+  DriveInputs in = Pedals(1);
+  in.towedLoad = -1e9;
+  const DriveResult r = StepDriveTrain(s, in);
+  EXPECT_EQ(r.mass, BASE_MASS);
+  EXPECT_TRUE(std::isfinite(r.state.speed));
+  EXPECT_GT(r.state.speed, 0.5);
+  EXPECT_LT(r.state.speed, 1.0);
 }
 
 TEST(DriveTrain, GearIndexOutOfRangeIsBroughtIntoRange) {

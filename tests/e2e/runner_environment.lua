@@ -56,3 +56,10 @@ local t = oapi.get_simtime()
 proc.wait_simtime(1)
 proc.wait_simdt(0)
 assert(oapi.get_simtime() == t)
+-- A wait that could never end is an error naming the function.
+for _, case in ipairs({{"wait_simdt", 0 / 0}, {"wait_simdt", math.huge}, {"wait_simdt", -1},
+                       {"wait_simtime", 0 / 0}, {"wait_simtime", math.huge}}) do
+  local ok, message = pcall(proc[case[1]], case[2])
+  assert(not ok and message:find("proc." .. case[1] .. "(", 1, true), tostring(message))
+end
+assert(oapi.get_simtime() == t)

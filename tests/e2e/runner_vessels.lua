@@ -94,3 +94,20 @@ local f = assert(io.open("vessels_saved.scn"))
 local text = f:read("*a")
 f:close()
 assert(text:find("A:Airliner", 1, true) and text:find("C:Airliner", 1, true) and text:find("B:Airliner", 1, true))
+
+-- A name the saved scene could not carry back is refused, naming what is
+-- wrong, and nothing is created; so are coordinates that are not numbers.
+local count = vessel.get_count()
+for name, why in pairs({["a b"] = "blank", ["a\tb"] = "blank", ["a:b"] = "':'", [";ab"] = "';'",
+                        ["a\1b"] = "control character", [""] = "needs a name",
+                        [string.rep("n", 201)] = "longer than 200"}) do
+  local v, message = oapi.create_vessel(name, "Airliner", {lng = 0, lat = 0, hdg = 0})
+  assert(v == nil and message:find(why, 1, true), string.format("%q: %s", name, tostring(message)))
+end
+assert(oapi.create_vessel(string.rep("n", 200), "Airliner", {lng = 0, lat = 0, hdg = 0}), "200 characters fit")
+for _, st in ipairs({{lng = 0 / 0, lat = 0}, {lng = 0, lat = math.huge}, {lng = 0, lat = 0, hdg = -math.huge},
+                     {ref = "A", x = 0 / 0, z = 0}}) do
+  local v, message = oapi.create_vessel("Bad", "Airliner", st)
+  assert(v == nil and message:find("must be a finite number", 1, true), tostring(message))
+end
+assert(vessel.get_count() == count + 1)

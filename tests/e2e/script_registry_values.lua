@@ -36,3 +36,21 @@ tug = vessel.get_interface("Tug")
 check(getmetatable(tug) == reg["VESSEL.KVQ_R7700"], "the host's table")
 check(tug:speed() == 0, "speed through the host's table")
 check(tug:attach(1) == 1 and tug:get_attached(2) == "Tug_Towbar", "attach through the host's table")
+
+-- The runner's own entries: a value of the wrong type is a Lua error naming
+-- the entry, and a well-formed one works again.
+reg["VESSEL.KVQ_R7700"] = nil
+oapi.create_vessel("Jet", "Airliner", {ref = "Tug", x = 0, z = 40, hdg = 180})
+for _, name in ipairs({"kvqsim.vessels", "VESSEL.vtable"}) do
+  local saved, cache = reg[name], reg["kvqsim.vessels"]
+  reg["kvqsim.vessels"] = {}  -- the Jet's userdata is made anew
+  reg[name] = 42
+  local ok, message = pcall(vessel.get_interface, "Jet")
+  check(not ok and message:find('"' .. name .. '" is a number, not a table', 1, true), tostring(message))
+  reg[name], reg["kvqsim.vessels"] = saved, cache
+  check(vessel.get_interface("Jet"):get_name() == "Jet", name .. " restored")
+end
+-- A userdata that is no vessel, however small, is nobody.
+for _, other in ipairs({io.stdout, newproxy()}) do
+  check(tug.get_name(other) == nil and tug.speed(other) == nil, tostring(other))
+end

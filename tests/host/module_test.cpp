@@ -49,6 +49,10 @@ TEST_F(HostTest, CreateAndDeleteAtRunTimeKeepCreationOrder) {
   ASSERT_NE(c, nullptr);
   EXPECT_EQ(oapiCreateVessel("B", "HostTestVessel", vs), nullptr) << "names are unique";
   EXPECT_EQ(oapiCreateVessel("D", "NoSuchClass", vs), nullptr);
+  // Nor is a name a saved scenario could not carry back: the crew add-on's
+  // vessel for a member with the function code "a:b" was one.
+  for (const char* name : {"UMmu_a:b-Zoe_Park", "D E", "D\tE", ";D", "D\x7f", ""})
+    EXPECT_EQ(oapiCreateVessel(name, "HostTestVessel", vs), nullptr) << name;
   EXPECT_EQ(oapiGetVesselCount(), 3u);
   ClearEvents();
   EXPECT_TRUE(oapiDeleteVessel(b));

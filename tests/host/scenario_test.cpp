@@ -105,6 +105,35 @@ TEST_F(HostTest, SavedScenarioReadsBackTheSameScene) {
   EXPECT_EQ(block(a), block(text));
 }
 
+TEST_F(HostTest, PositionsBeyondTheRangesAreSavedSoThatTheyReadBack) {
+  // Past the north pole: the same point as latitude 85 on the meridian 180
+  // degrees on, facing the other way.
+  OBJHANDLE over = Landed("Over", "HostTestVessel", 190, 95, 30);
+  OBJHANDLE same = Landed("Same", "HostTestCargo", 10, 85, 210);
+  VECTOR3 a, b, fa, fb;
+  oapiGetGlobalPos(over, &a);
+  oapiGetGlobalPos(same, &b);
+  Iface(over)->GlobalRot(_V(0, 0, 1), fa);
+  Iface(same)->GlobalRot(_V(0, 0, 1), fb);
+  EXPECT_LT(length(unit(a) - unit(b)), 1e-12);
+  EXPECT_LT(length(fa - fb), 1e-12) << "facing the same way";
+  Landed("Far", "HostTestCargo", 1e308, -1e300, 1e308);
+  double lng = 0, lat = 0, hdg = 0;
+  sim::GetSurfacePos(oapiGetVesselByName("Far"), &lng, &lat, &hdg);
+  EXPECT_TRUE(lng > -PI && lng <= PI && lat >= -PI05 && lat <= PI05 && hdg >= 0 && hdg < PI2);
+
+  const std::string out = Scratch("far.scn"), again = Scratch("far_again.scn");
+  std::string error;
+  ASSERT_TRUE(sim::SaveScenario(out, &error)) << error;
+  sim::Shutdown();
+  sim::Options o;
+  o.root = KVQ_ROOT;
+  ASSERT_TRUE(sim::Start(o, nullptr));
+  ASSERT_TRUE(sim::LoadScenario(out, &error)) << error;
+  ASSERT_TRUE(sim::SaveScenario(again, &error)) << error;
+  EXPECT_EQ(ReadFile(again), ReadFile(out));
+}
+
 TEST_F(HostTest, BadScenariosNameFileLineAndClass) {
   struct Case {
     const char* text;

@@ -14,6 +14,7 @@
 #ifdef KVQ_HAVE_CAIRO
 #include "tests/runner/picture_read.h"
 #endif
+#include "apps/kvqsim/session/record.h"
 #include "tests/support/platform.h"
 
 namespace {
@@ -115,6 +116,120 @@ TEST_F(Cli, LuaErrorsExitWithOneAndFileLine) {
   WriteFile(Path("syntax.lua"), "x = 1\nif then\n");
   EXPECT_EQ(Run("--script syntax.lua --quiet"), 1);
   EXPECT_NE(err.find("syntax.lua:2:"), std::string::npos) << err;
+}
+
+TEST_F(Cli, LuaErrorsOutsideTheScriptEndTheRunWithItsOutputsWritten) {
+  // A script that replaced `debug` and then fails: its own message and a
+  // traceback (the runner's traceback once ran unprotected, and a panic
+  // was all that was printed).
+  WriteFile(Path("nodebug.lua"),
+            "debug = setmetatable({}, {__index = function() error('no debug here') end})\n"
+            "proc.skip()\nerror('the script failed')\n");
+  EXPECT_EQ(Run(Q(EXAMPLE) + " --script nodebug.lua --quiet --save s.scn"), 1);
+  EXPECT_NE(err.find("nodebug.lua:3: the script failed"), std::string::npos) << err;
+  EXPECT_NE(err.find("stack traceback"), std::string::npos) << err;
+  EXPECT_NE(ReadFile(Path("s.scn")).find("Tug:KVQ_R7700"), std::string::npos) << "the scene where it failed";
+
+  // A registry entry of the runner's broken by the script, met in a frame
+  // in which a crew member is taken in (the runner forgets the deleted crew
+  // vessel's userdata): exit 1 with the reason, and the outputs asked for.
+  WriteFile(Path("hook.lua"),
+            "local tug = oapi.create_vessel('Tug', 'KVQ_R7700', {lng = -80.6758, lat = 28.5227, hdg = 0})\n"
+            "proc.skip()\ntug:send_bufferedkey(OAPI_KEY.E)\n"
+            "assert(vessel.get_interface('UMmu_Eng-Peter_Holm'):walk_to(tug, 0, 0, 3.5))\n"
+            "debug.getregistry()['kvqsim.vessels'] = 42\n"
+            "proc.wait_simdt(2)\n");
+  EXPECT_EQ(Run("--script hook.lua --quiet --save h.scn --plot h.svg"), 1);
+  EXPECT_NE(err.find("while vessel 'UMmu_Eng-Peter_Holm' was deleted: the registry's \"kvqsim.vessels\" is a number"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(ReadFile(Path("h.scn")).find("UMMUCREW Eng-Peter_Holm"), std::string::npos) << "aboard again";
+  EXPECT_FALSE(ReadFile(Path("h.svg")).empty());
+
+  // Deleted by the script itself: the run ends when the script yields, and
+  // until then the deleted vessel is not reached through its userdata.
+  WriteFile(Path("deleted.lua"),
+            "local jet = oapi.create_vessel('Jet', 'Airliner', {lng = 0, lat = 0, hdg = 0})\n"
+            "local reg = debug.getregistry()\n"
+            "local cache = reg['kvqsim.vessels']\n"
+            "reg['kvqsim.vessels'] = 42\n"
+            "oapi.delete_vessel('Jet')\n"
+            "reg['kvqsim.vessels'] = cache\n"
+            "assert(jet:get_name() == nil, 'the deleted vessel was reached')\n"
+            "proc.skip()\n");
+  EXPECT_EQ(Run("--script deleted.lua --quiet"), 1);
+  EXPECT_NE(err.find("while vessel 'Jet' was deleted"), std::string::npos) << err;
+  EXPECT_EQ(err.find("was reached"), std::string::npos) << err;
+
+  // The planned path of a plot is read protected too.
+  WriteFile(Path("path.lua"), "plot_path = {setmetatable({}, {__index = function() error('bad point') end})}\n");
+  EXPECT_EQ(Run(Q(EXAMPLE) + " --script path.lua --quiet --until 0.1 --plot p.svg"), 1);
+  EXPECT_NE(err.find("plot_path: "), std::string::npos) << err;
+  EXPECT_NE(err.find("bad point"), std::string::npos) << err;
+  EXPECT_FALSE(ReadFile(Path("p.svg")).empty());
+}
+
+TEST_F(Cli, SavedScenesLoadBackToTheSameLines) {
+  // Values a hand-written scene restores that once ran away: fuel of minus
+  // the tractor's mass (a total mass of zero, then an infinite speed), hitch
+  // offsets of 1e15 (a vessel yaw of 4e27 rad), a longitude of 1e308
+  // degrees (a POS line too long to read back).
+  WriteFile(Path("odd.scn"),
+            "BEGIN_SHIPS\n"
+            "Heavy:KVQ_R7700\n  STATUS Landed Earth\n  POS -80.6758 28.5227\n  HEADING 0\n"
+            "  TRANS 1 0 -54400\nEND\n"
+            "Swing:KVQ_R7700\n  STATUS Landed Earth\n  POS -80.6750 28.5227\n  HEADING 0\n"
+            "  MODE 2 5 0\n  LENG 5 3.25 1e15 1\n  ANGL 0.3 0.5 0\nEND\n"
+            "Far:Airliner\n  STATUS Landed Earth\n  POS 1e308 -1e300\n  HEADING 1e308\nEND\n"
+            "END_SHIPS\n");
+  WriteFile(Path("drive.lua"),
+            "local heavy = vessel.get_interface('Heavy')\n"
+            "heavy:send_bufferedkey(OAPI_KEY.E, OAPI_KEY.LCONTROL)\n"
+            "heavy:set_thrustergrouplevel(THGROUP.MAIN, 1)\n"
+            "proc.wait_simdt(1)\n");
+  ASSERT_EQ(Run("odd.scn --script drive.lua --quiet --save once.scn"), 0) << err;
+  const std::string once = ReadFile(Path("once.scn"));
+  for (const char* bad : {"nan", "inf"}) EXPECT_EQ(once.find(bad), std::string::npos) << once;
+  ASSERT_EQ(Run("once.scn --until 0 --quiet --save twice.scn"), 0) << err;
+  EXPECT_EQ(ReadFile(Path("twice.scn")), once);
+}
+
+TEST_F(Cli, ReplaysOfAKilledSessionAndOfAnEndlessRecord) {
+  // A record as a served session of the example writes it: the engine
+  // started with Ctrl+E at frame 30.
+  kvqsim::RecordHeader h;
+  h.scenario = EXAMPLE;
+  h.scenarioHash = kvqsim::FileHash(EXAMPLE);
+  h.root = std::filesystem::canonical(ROOT).string();
+  h.dt = 1.0 / 60.0;
+  kvqsim::Input ctrlE;
+  ctrlE.kind = kvqsim::InputKind::Key;
+  ctrlE.code = 0x12;
+  ctrlE.down = true;
+  ctrlE.held = {0x12, 0x1D};
+  ctrlE.hasHeld = true;
+  auto record = [&](const std::string& name, uint64_t end) {
+    kvqsim::RecordWriter w;
+    std::string error;
+    ASSERT_TRUE(w.Open(Path(name), h, &error)) << error;
+    w.Add(30, 1, ctrlE);
+    if (end > 0) {
+      ASSERT_TRUE(w.Finish(end, &error)) << error;
+    }
+  };
+
+  // Killed: no end line. The replay runs to the last input and says so.
+  record("killed.jsonl", 0);
+  ASSERT_EQ(Run("--replay killed.jsonl --save k.scn"), 0) << err;
+  EXPECT_NE(err.find("warning: killed.jsonl has no end line"), std::string::npos) << err;
+  EXPECT_NE(err.find("kvqsim: 30 frames"), std::string::npos) << err;
+
+  // Edited to end at frame 10^12: refused, unless --until ends it sooner.
+  record("endless.jsonl", 1000000000000);
+  EXPECT_EQ(Run("--replay endless.jsonl --quiet"), 2);
+  EXPECT_NE(err.find("past the 10000000 frames a replay runs"), std::string::npos) << err;
+  ASSERT_EQ(Run("--replay endless.jsonl --until 1"), 0) << err;
+  EXPECT_NE(err.find("kvqsim: 60 frames"), std::string::npos) << err;
 }
 
 TEST_F(Cli, TraceRowsEveryTenthOfASecond) {

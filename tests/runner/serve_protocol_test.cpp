@@ -88,6 +88,10 @@ TEST(Protocol, BadMessagesAreRefusedWithAReason) {
       {R"({"type":"time","accel":3})", "1, 2, 4 or 10"},
       {R"({"type":"quit","seq":"1"})", "integer"},
       {R"({"type":"quit","seq":9007199254740993})", "within 0.."},
+      // Which of two values would count is written down nowhere: the last
+      // one once won, and this message ended the session.
+      {R"({"type":"key","type":"quit"})", "field 'type' given twice"},
+      {R"({"type":"key","code":18,"down":true,"down":false})", "field 'down' given twice"},
   };
   for (const auto& [text, reason] : cases) EXPECT_NE(Refusal(text).find(reason), std::string::npos) << text;
 
@@ -154,7 +158,7 @@ TEST(Record, WrittenAndReadBackTheSame) {
   // A record of one page names nobody: its inputs are the one person's.
   ASSERT_TRUE(ParseRecord(R"({"kvqsim-record":1,"scenario":"","scenarioHash":"","script":"","scriptHash":"",)"
                           R"("root":"/r","dt":0.1,"flightModel":0})"
-                          "\n{\"frame\":2,\"input\":{\"type\":\"quit\"}}\n{\"frame\":3,\"end\":true}\n",
+                          "\n{\"frame\":2,\"input\":{\"type\":\"pause\",\"paused\":true}}\n{\"frame\":3,\"end\":true}\n",
                           &rec, &error))
       << error;
   EXPECT_EQ(rec.inputs[0].person, 1);
@@ -166,7 +170,16 @@ TEST(Record, DamagedRecordsAreRefused) {
       R"({"kvqsim-record":1,"scenario":"","scenarioHash":"","script":"","scriptHash":"","root":"/r","dt":0.1,"flightModel":0})";
   const std::string key = R"({"type":"key","code":18,"down":true,"held":[18]})";
   const std::pair<std::string, std::string> cases[] = {
-      {header + "\n{\"frame\":5,\"input\":" + key + "}\n", "no end line"},
+      {header + "\n{\"frame\":-5,\"input\":" + key + "}\n{\"frame\":9,\"end\":true}\n", "frame -5 is negative"},
+      {header + "\n{\"frame\":5.5,\"input\":" + key + "}\n{\"frame\":9,\"end\":true}\n", "whole number"},
+      {header + "\n{\"input\":" + key + "}\n{\"frame\":9,\"end\":true}\n", "no frame number"},
+      {header + "\n{\"frame\":1000000000000,\"end\":true}\n", "past the 10000000 frames a replay runs"},
+      {header + "\n{\"frame\":5,\"input\":{\"type\":\"save\"}}\n{\"frame\":9,\"end\":true}\n",
+       "a record holds no 'save' lines"},
+      {header + "\n{\"frame\":5,\"input\":{\"type\":\"quit\"}}\n{\"frame\":9,\"end\":true}\n",
+       "a record holds no 'quit' lines"},
+      {header + "\n{\"frame\":5,\"frame\":6,\"input\":" + key + "}\n{\"frame\":9,\"end\":true}\n",
+       "field 'frame' given twice"},
       {header + "\n{\"frame\":5,\"input\":" + key + "}\n{\"frame\":4,\"input\":" + key + "}\n{\"frame\":9,\"end\":true}\n",
        "before frame"},
       {header + "\n{\"frame\":5,\"input\":" + key + "}\n{\"frame\":4,\"end\":true}\n", "before frame"},
@@ -183,6 +196,31 @@ TEST(Record, DamagedRecordsAreRefused) {
     EXPECT_FALSE(ParseRecord(text, &rec, &error)) << text;
     EXPECT_NE(error.find(reason), std::string::npos) << error;
   }
+}
+
+TEST(Record, ARecordWithoutItsEndLineEndsAtItsLastInput) {
+  // A session killed with SIGKILL writes no end line, perhaps not even the
+  // whole of its last line: what it recorded is still read.
+  const std::string header =
+      R"({"kvqsim-record":1,"scenario":"","scenarioHash":"","script":"","scriptHash":"","root":"/r","dt":0.1,"flightModel":0})";
+  const std::string key = R"({"frame":7,"input":{"type":"key","code":18,"down":true,"held":[18]}})";
+  for (const std::string& text : {header + "\n" + key + "\n", header + "\n" + key + "\n{\"frame\":9,\"inp"}) {
+    Record rec;
+    std::string error;
+    ASSERT_TRUE(ParseRecord(text, &rec, &error)) << error;
+    EXPECT_FALSE(rec.complete);
+    EXPECT_EQ(rec.endFrame, 7u);
+    EXPECT_EQ(rec.inputs.size(), 1u);
+  }
+  Record rec;
+  std::string error;
+  ASSERT_TRUE(ParseRecord(header + "\n" + key + "\n{\"frame\":9,\"end\":true}\n", &rec, &error)) << error;
+  EXPECT_TRUE(rec.complete);
+  EXPECT_EQ(rec.endFrame, 9u);
+  // A damaged line before the last one is damage, not a cut-off end.
+  EXPECT_FALSE(ParseRecord(header + "\n{\"frame\":9,\"inp\n" + key + "\n", &rec, &error));
+  // Frames past the limit are for a replay that --until ends sooner.
+  EXPECT_TRUE(ParseRecord(header + "\n{\"frame\":1000000000000,\"end\":true}\n", &rec, &error, UINT64_MAX));
 }
 
 TEST(Record, AnotherScenarioOrRootIsNamed) {

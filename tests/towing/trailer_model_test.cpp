@@ -171,6 +171,17 @@ TEST(TrailerModel, LengthsTooShortForATrailerLeaveTheAnglesAsTheyWere) {
   EXPECT_TRUE(std::isfinite(c.towbarYaw));
 }
 
+TEST(TrailerModel, TheVesselsYawStaysAnAngleWhateverTheGeometry) {
+  // Hitch offsets of 1e15 from a hand-written scenario swung the vessel's
+  // yaw to 4e27 rad, which a saved scenario could not carry back.
+  TowAngles a{0.3, 0.5};
+  for (int i = 0; i < 60; ++i) {
+    a = IntegrateTowing(2, {1e15, 3.25, 1e15, 1.0}, a, 5.0, 0.2, DT).angles;
+    ASSERT_TRUE(a.vesselYaw > -PI && a.vesselYaw <= PI) << i << ": " << a.vesselYaw;
+  }
+  EXPECT_EQ(IntegrateTowing(-2, JET_BACK, {PI, PI}, 0, 0, DT).angles.vesselYaw, PI) << "pi itself is kept";
+}
+
 TEST(TrailerModel, WithoutATowbarLengthTheVesselStillRollsOnItsWheels) {
   // The towbar turns with the tractor; the vessel behind it still follows.
   const TowAngles a = Drive(-2, {-3.41, 0, 0.05, 13.0}, {PI, PI}, 2, 0.05, 5);

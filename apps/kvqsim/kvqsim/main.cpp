@@ -42,6 +42,9 @@ struct RunContext {
   lua_State* L = nullptr;
   Recorder* recorder = nullptr;
   FrameDriver* driver = nullptr;
+  // The first Lua error met outside the script (in the host's hooks, which
+  // may run inside a frame); it ends the run.
+  std::string luaError;
 };
 
 void OnVessel(OBJHANDLE h, bool created, void* user) {
@@ -51,7 +54,12 @@ void OnVessel(OBJHANDLE h, bool created, void* user) {
   } else {
     ctx->recorder->VesselDeleted(h);
     if (ctx->driver) ctx->driver->VesselDeleted(h);
-    if (ctx->L) ForgetVessel(ctx->L, h);
+    std::string error;
+    if (ctx->L && !ForgetVessel(ctx->L, h, &error) && ctx->luaError.empty()) {
+      char name[256] = "";
+      oapiGetObjectName(h, name, sizeof name);
+      ctx->luaError = "while vessel '" + std::string(name) + "' was deleted: " + error;
+    }
   }
 }
 
@@ -110,11 +118,20 @@ std::string FindScenario(const std::string& name, const std::string& root) {
 
 bool Reached(double simt, double t) { return simt >= t - 1e-9 * (1.0 + std::fabs(t)); }
 
+struct PlannedPathCall {
+  const Recorder* rec;
+  std::vector<std::pair<double, double>>* path;
+};
+
 // The global table plot_path: points {e=, n=} in metres east and north of the
 // plot's origin, or {lng=, lat=} in radians (as get_surfacepos gives them),
-// which need the origin.
-std::vector<std::pair<double, double>> PlannedPath(lua_State* L, const Recorder& rec) {
-  std::vector<std::pair<double, double>> path;
+// which need the origin. Runs protected: the script's tables may carry
+// metamethods that raise.
+int ReadPlannedPath(lua_State* L) {
+  const auto* call = static_cast<const PlannedPathCall*>(lua_touserdata(L, 1));
+  const Recorder& rec = *call->rec;
+  std::vector<std::pair<double, double>>& path = *call->path;
+  lua_settop(L, 0);
   const double radius = oapiGetSize(sim::GetPlanet());
   lua_getglobal(L, "plot_path");
   if (lua_istable(L, -1)) {
@@ -139,7 +156,19 @@ std::vector<std::pair<double, double>> PlannedPath(lua_State* L, const Recorder&
     }
   }
   lua_pop(L, 1);
-  return path;
+  return 0;
+}
+
+// The planned path, or false with the Lua error met reading it.
+bool PlannedPath(lua_State* L, const Recorder& rec, std::vector<std::pair<double, double>>* path,
+                 std::string* error) {
+  PlannedPathCall call{&rec, path};
+  if (lua_cpcall(L, ReadPlannedPath, &call) == 0) return true;
+  const char* message = lua_tostring(L, -1);
+  *error = std::string("plot_path: ") + (message ? message : "(error object is not a string)");
+  lua_pop(L, 1);
+  path->clear();
+  return false;
 }
 
 bool WriteText(const std::string& path, const std::string& text) {
@@ -212,10 +241,18 @@ int Run(RunOptions opt, const char* argv0) {
   }
   Record record;
   if (replaying) {
-    if (!ReadRecord(opt.replay, &record, &error)) {
+    // --until ends a replay early, so a longer record can still be looked
+    // at; without it the frames are bounded.
+    const uint64_t frameLimit = opt.until >= 0 ? UINT64_MAX : MAX_REPLAY_FRAMES;
+    if (!ReadRecord(opt.replay, &record, &error, frameLimit)) {
       std::fprintf(stderr, "kvqsim: %s\n", error.c_str());
       return EXIT_INPUT;
     }
+    if (!record.complete)
+      std::fprintf(stderr,
+                   "kvqsim: warning: %s has no end line (the session did not end cleanly): replaying it to its "
+                   "last input, at frame %llu\n",
+                   opt.replay.c_str(), static_cast<unsigned long long>(record.endFrame));
     if (!opt.dtGiven) opt.dt = record.header.dt;
     if (!opt.flightModelGiven) opt.flightModel = record.header.flightModel;
   }
@@ -320,7 +357,7 @@ int Run(RunOptions opt, const char* argv0) {
 
   // A person ends a served session; a replay ends at its record's end.
   double until = opt.until >= 0 ? opt.until : (scriptPath.empty() && !serving ? DEFAULT_UNTIL : -1.0);
-  if (replaying) until = -1.0;
+  if (replaying) until = opt.until;
   if (driver) driver->Begin();
   Progress progress(!opt.quiet);
   double simt = oapiGetSimTime();
@@ -332,7 +369,16 @@ int Run(RunOptions opt, const char* argv0) {
     failed = st == Script::FAILED;
     return st == Script::RUNNING;
   };
+  // A Lua error in a hook (a vessel deleted inside a frame or by the
+  // script) ends the run like one in the script.
+  auto hookFailed = [&]() {
+    if (ctx.luaError.empty() || failed) return failed;
+    error = ctx.luaError;
+    failed = true;
+    return true;
+  };
   bool going = script.Running() ? resume() : true;
+  if (hookFailed()) going = false;
   // The tracks feed only the trace and the plot: without either, the frame
   // loop samples nothing.
   const bool recording = !opt.trace.empty() || !opt.plot.empty();
@@ -346,7 +392,9 @@ int Run(RunOptions opt, const char* argv0) {
     simt = oapiGetSimTime();
     if (recording) recorder.Sample(simt);
     progress.Update(simt);
+    if (hookFailed()) break;
     if (script.Running() && WaitIsOver(CurrentWait(), simt)) going = resume();
+    if (hookFailed()) going = false;
     if (driver) driver->AfterFrame();
   }
   progress.Clear();
@@ -368,7 +416,9 @@ int Run(RunOptions opt, const char* argv0) {
   };
   report(recorder.CloseTrace(&outError));
   if (driver) report(driver->Finish(&outError));
-  if (!failed && !opt.save.empty()) {
+  // The outputs asked for are written after a Lua error too: they show the
+  // scene where the script failed.
+  if (!opt.save.empty()) {
     bool ok = sim::SaveScenario(opt.save, &outError);
     if (!ok && outError.empty()) outError = "cannot write scenario '" + opt.save + "'";
     report(ok);
@@ -377,7 +427,11 @@ int Run(RunOptions opt, const char* argv0) {
     PlotInput in;
     in.title = Basename(!scenario.empty() ? scenario : scriptPath);
     in.tracks = recorder.Tracks();
-    in.plannedPath = PlannedPath(ctx.L, recorder);
+    std::string pathError;
+    if (!PlannedPath(ctx.L, recorder, &in.plannedPath, &pathError)) {
+      std::fprintf(stderr, "kvqsim: %s\n", pathError.c_str());
+      code = EXIT_LUA;
+    }
     in.hasOrigin = recorder.HasOrigin();
     in.originLng = recorder.OriginLng();
     in.originLat = recorder.OriginLat();
@@ -385,7 +439,7 @@ int Run(RunOptions opt, const char* argv0) {
     if (!ok) outError = "cannot write plot '" + opt.plot + "'";
     report(ok);
   }
-  if (!failed && !opt.display.empty()) report(WriteDisplay(opt.display, &outError));
+  if (!opt.display.empty()) report(WriteDisplay(opt.display, &outError));
 
   if (!opt.quiet)
     std::fprintf(stderr, "kvqsim: %llu frames, %.3f s simulated in %.3f s wall time (%.0fx real time)\n",

@@ -1,6 +1,7 @@
 #include "apps/kvqsim/lua/lua_api.h"
 
 #include <cmath>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -127,6 +128,16 @@ double FieldNumber(lua_State* L, int table, const char* key, double fallback, bo
   return v;
 }
 
+// The first of the named fields of st that is a number but not a finite
+// one, or null.
+const char* NonFiniteField(lua_State* L, int table, std::initializer_list<const char*> keys) {
+  for (const char* key : keys) {
+    bool present = false;
+    if (!std::isfinite(FieldNumber(L, table, key, 0, &present)) && present) return key;
+  }
+  return nullptr;
+}
+
 double WrapAngle(double a) {
   a = std::fmod(a, PI2);
   return a < 0 ? a + PI2 : a;
@@ -177,6 +188,11 @@ int oapi_create_vessel(lua_State* L) {
   const char* name = luaL_checkstring(L, 1);
   const char* cls = luaL_checkstring(L, 2);
   luaL_checktype(L, 3, LUA_TTABLE);
+  if (const char* key = NonFiniteField(L, 3, {"lng", "lat", "hdg", "x", "z"})) {
+    lua_pushnil(L);
+    lua_pushfstring(L, "create_vessel: '%s' of '%s' must be a finite number", key, name);
+    return 2;
+  }
   double lng = 0, lat = 0, hdg = 0;
   lua_getfield(L, 3, "ref");
   const char* refName = lua_tostring(L, -1);
@@ -356,8 +372,20 @@ int WaitUntil(lua_State* L, double t) {
   return lua_yield(L, 0);
 }
 
-int proc_wait_simdt(lua_State* L) { return WaitUntil(L, oapiGetSimTime() + luaL_checknumber(L, 1)); }
-int proc_wait_simtime(lua_State* L) { return WaitUntil(L, luaL_checknumber(L, 1)); }
+// A wait that could never end (not a number, infinite, or backwards) is a
+// Lua error naming the function: without --until the run would hang.
+int proc_wait_simdt(lua_State* L) {
+  const lua_Number dt = luaL_checknumber(L, 1);
+  if (!std::isfinite(dt) || dt < 0)
+    return luaL_error(L, "proc.wait_simdt(%f): the wait must be a finite number of seconds, 0 or more", dt);
+  return WaitUntil(L, oapiGetSimTime() + dt);
+}
+
+int proc_wait_simtime(lua_State* L) {
+  const lua_Number t = luaL_checknumber(L, 1);
+  if (!std::isfinite(t)) return luaL_error(L, "proc.wait_simtime(%f): the time must be a finite number", t);
+  return WaitUntil(L, t);
+}
 
 const luaL_Reg OAPI_FUNCTIONS[] = {
     {"get_simtime", oapi_get_simtime},

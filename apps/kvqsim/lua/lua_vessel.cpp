@@ -13,14 +13,33 @@ namespace {
 const char* const VESSEL_CACHE = "kvqsim.vessels";
 const char* const VESSEL_VTABLE = "VESSEL.vtable";
 
+// The runner's registry entries are read and written without metamethods,
+// and a script can store anything under their names
+// (debug.getregistry()): a value that is not a table is a Lua error naming
+// the entry, never a table operation on another type.
+int PushRegistryEntry(lua_State* L, const char* name) {
+  lua_pushstring(L, name);
+  lua_rawget(L, LUA_REGISTRYINDEX);
+  const int type = lua_type(L, -1);
+  if (type != LUA_TTABLE && type != LUA_TNIL)
+    luaL_error(L, "the registry's \"%s\" is a %s, not a table", name, lua_typename(L, type));
+  return type;
+}
+
 void PushCache(lua_State* L) {
-  lua_getfield(L, LUA_REGISTRYINDEX, VESSEL_CACHE);
-  if (lua_isnil(L, -1)) {
+  if (PushRegistryEntry(L, VESSEL_CACHE) == LUA_TNIL) {
     lua_pop(L, 1);
     lua_newtable(L);
-    lua_pushvalue(L, -1);
-    lua_setfield(L, LUA_REGISTRYINDEX, VESSEL_CACHE);
+    lua_pushstring(L, VESSEL_CACHE);
+    lua_pushvalue(L, -2);
+    lua_rawset(L, LUA_REGISTRYINDEX);
   }
+}
+
+// A full userdata of this runner's size, as every vessel userdata is (a
+// script can put anything into the cache table).
+bool IsVesselRef(lua_State* L, int idx) {
+  return lua_type(L, idx) == LUA_TUSERDATA && lua_objlen(L, idx) == sizeof(VesselRef);
 }
 
 // Pushes the cached userdata of h, or nil.
@@ -29,6 +48,10 @@ void PushCached(lua_State* L, OBJHANDLE h) {
   lua_pushlightuserdata(L, h);
   lua_rawget(L, -2);
   lua_remove(L, -2);
+  if (!IsVesselRef(L, -1)) {
+    lua_pop(L, 1);
+    lua_pushnil(L);
+  }
 }
 
 // The methods' shared preamble: the live vessel or a nil result.
@@ -310,8 +333,13 @@ void RegisterVesselType(lua_State* L) {
 
 VESSEL* ToVessel(lua_State* L, int idx) {
   if (idx < 0 && idx > LUA_REGISTRYINDEX) idx = lua_gettop(L) + idx + 1;
+  // The size first: a smaller userdata (io.stdout, newproxy()) has no
+  // second word to read.
+  if (!IsVesselRef(L, idx)) return nullptr;
   auto* ref = static_cast<VesselRef*>(lua_touserdata(L, idx));
-  if (!ref || lua_islightuserdata(L, idx) || !ref->vessel || lua_objlen(L, idx) != sizeof(VesselRef)) return nullptr;
+  // Still the host's: a vessel deleted while a broken registry kept the
+  // runner from forgetting its userdata is not reached.
+  if (!ref->vessel || oapiGetVesselInterface(ref->handle) != ref->vessel) return nullptr;
   // Only a userdata this runner made, for a vessel that still lives.
   PushCached(L, ref->handle);
   bool ours = lua_rawequal(L, -1, idx) != 0;
@@ -331,7 +359,7 @@ void PushVessel(lua_State* L, OBJHANDLE h) {
     auto* ref = static_cast<VesselRef*>(lua_newuserdata(L, sizeof(VesselRef)));
     ref->vessel = v;
     ref->handle = h;
-    luaL_getmetatable(L, VESSEL_VTABLE);
+    PushRegistryEntry(L, VESSEL_VTABLE);  // nil leaves the userdata without one
     lua_setmetatable(L, -2);
     PushCache(L);
     lua_pushlightuserdata(L, h);
@@ -346,11 +374,17 @@ void PushVessel(lua_State* L, OBJHANDLE h) {
   PushCached(L, h);
 }
 
-void ForgetVessel(lua_State* L, OBJHANDLE h) {
+namespace {
+
+// Runs protected (argument 1: the handle as a light userdata).
+int Forget(lua_State* L) {
+  auto* h = static_cast<OBJHANDLE>(lua_touserdata(L, 1));
+  lua_settop(L, 0);
   PushCache(L);
   lua_pushlightuserdata(L, h);
   lua_rawget(L, -2);
-  if (auto* ref = static_cast<VesselRef*>(lua_touserdata(L, -1))) {
+  if (IsVesselRef(L, -1)) {
+    auto* ref = static_cast<VesselRef*>(lua_touserdata(L, -1));
     ref->vessel = nullptr;
     ref->handle = nullptr;
   }
@@ -359,6 +393,17 @@ void ForgetVessel(lua_State* L, OBJHANDLE h) {
   lua_pushnil(L);
   lua_rawset(L, -3);
   lua_pop(L, 1);
+  return 0;
+}
+
+}  // namespace
+
+bool ForgetVessel(lua_State* L, OBJHANDLE h, std::string* error) {
+  if (lua_cpcall(L, Forget, h) == 0) return true;
+  const char* message = lua_tostring(L, -1);
+  *error = message != nullptr ? message : "(error object is not a string)";
+  lua_pop(L, 1);
+  return false;
 }
 
 }  // namespace kvqsim

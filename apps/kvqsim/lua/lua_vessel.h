@@ -3,6 +3,8 @@
 // the registry's "VESSEL.vtable" until the vessel gives it one of its own.
 #pragma once
 
+#include <string>
+
 #include <lua.hpp>
 
 #include "host/orbiterapi.h"
@@ -22,8 +24,10 @@ void RegisterVesselType(lua_State* L);
 // for a null handle.
 void PushVessel(lua_State* L, OBJHANDLE h);
 
-// The vessel is about to be deleted: its userdata stops reaching it.
-void ForgetVessel(lua_State* L, OBJHANDLE h);
+// The vessel is about to be deleted: its userdata stops reaching it. Runs
+// protected; false with the Lua error's message (a registry entry a script
+// broke).
+bool ForgetVessel(lua_State* L, OBJHANDLE h, std::string* error);
 
 // The live vessel behind the userdata at idx, or null (deleted, or not a
 // vessel userdata).

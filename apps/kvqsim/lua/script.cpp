@@ -9,6 +9,9 @@ namespace kvqsim {
 namespace {
 
 const char* const SCRIPT_THREAD = "kvqsim.script";
+// The standard debug.traceback, kept where replacing the global `debug`
+// does not reach it.
+const char* const TRACEBACK = "kvqsim.traceback";
 
 // Prepends ROOT/Script/?.lua and ROOT/Script/?/init.lua to package.path.
 void AddScriptFolder(lua_State* L, const std::string& root) {
@@ -23,22 +26,57 @@ void AddScriptFolder(lua_State* L, const std::string& root) {
   lua_pop(L, 1);
 }
 
-// The error message with the script's traceback, from debug.traceback.
+int KeepTraceback(lua_State* L) {
+  lua_getglobal(L, "debug");
+  lua_getfield(L, -1, "traceback");
+  lua_pushstring(L, TRACEBACK);
+  lua_insert(L, -2);
+  lua_rawset(L, LUA_REGISTRYINDEX);
+  return 0;
+}
+
+// Everything the state starts with, run protected (out of memory is the
+// only error it can meet).
+int OpenState(lua_State* L) {
+  const auto* root = static_cast<const std::string*>(lua_touserdata(L, 1));
+  luaL_openlibs(L);
+  KeepTraceback(L);
+  AddScriptFolder(L, *root);
+  RegisterHostApi(L);
+  return 0;
+}
+
+struct TracebackCall {
+  lua_State* thread;
+  const char* message;
+  std::string* text;  // replaced by the traceback when there is one
+};
+
+// Runs protected on the main thread.
+int CallTraceback(lua_State* L) {
+  auto* call = static_cast<TracebackCall*>(lua_touserdata(L, 1));
+  lua_settop(L, 0);
+  lua_pushstring(L, TRACEBACK);
+  lua_rawget(L, LUA_REGISTRYINDEX);
+  if (!lua_isfunction(L, -1)) return 0;
+  lua_pushthread(call->thread);
+  lua_xmove(call->thread, L, 1);
+  lua_pushstring(L, call->message);
+  lua_call(L, 2, 1);
+  if (const char* traceback = lua_tostring(L, -1)) *call->text = traceback;
+  return 0;
+}
+
+// The error message with the script's traceback. Whatever the script did
+// to `debug` or to the registry, its own message is kept.
 std::string Traceback(lua_State* main, lua_State* thread, int msgIndex) {
   const char* msg = lua_tostring(thread, msgIndex);
   std::string text = msg ? msg : "(error object is not a string)";
-  lua_getglobal(main, "debug");
-  if (lua_istable(main, -1)) {
-    lua_getfield(main, -1, "traceback");
-    if (lua_isfunction(main, -1)) {
-      lua_pushthread(thread);
-      lua_xmove(thread, main, 1);
-      lua_pushstring(main, text.c_str());
-      if (lua_pcall(main, 2, 1, 0) == 0 && lua_isstring(main, -1)) text = lua_tostring(main, -1);
-    }
-    lua_pop(main, 1);
-  }
-  lua_pop(main, 1);
+  const std::string message = text;
+  TracebackCall call{thread, message.c_str(), &text};
+  const int top = lua_gettop(main);
+  lua_cpcall(main, CallTraceback, &call);
+  lua_settop(main, top);
   return text;
 }
 
@@ -47,9 +85,10 @@ std::string Traceback(lua_State* main, lua_State* thread, int msgIndex) {
 lua_State* CreateLuaState(const std::string& root) {
   lua_State* L = luaL_newstate();
   if (!L) return nullptr;
-  luaL_openlibs(L);
-  AddScriptFolder(L, root);
-  RegisterHostApi(L);
+  if (lua_cpcall(L, OpenState, const_cast<std::string*>(&root)) != 0) {
+    lua_close(L);
+    return nullptr;
+  }
   return L;
 }
 

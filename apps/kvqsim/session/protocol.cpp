@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <set>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -318,16 +320,48 @@ bool InputFromJson(const json& j, bool fromRecord, Input* out, std::string* erro
   return ok;
 }
 
+bool ParseJsonText(std::string_view text, json* out, std::string* error) {
+  // The keys seen in each object that is open while the parser reads.
+  std::vector<std::set<std::string>> open;
+  std::string twice;
+  const json::parser_callback_t note = [&](int, json::parse_event_t event, json& parsed) {
+    switch (event) {
+      case json::parse_event_t::object_start:
+        open.emplace_back();
+        break;
+      case json::parse_event_t::object_end:
+        if (!open.empty()) open.pop_back();
+        break;
+      case json::parse_event_t::key:
+        if (!open.empty() && parsed.is_string() && !open.back().insert(parsed.get<std::string>()).second &&
+            twice.empty())
+          twice = parsed.get<std::string>();
+        break;
+      default:
+        break;
+    }
+    return true;
+  };
+  json j = json::parse(text.begin(), text.end(), note, false);
+  if (j.is_discarded()) {
+    *error = "not valid JSON";
+    return false;
+  }
+  if (!twice.empty()) {
+    *error = "field '" + twice + "' given twice";
+    return false;
+  }
+  *out = std::move(j);
+  return true;
+}
+
 bool DecodeInput(std::string_view message, Input* out, std::string* error) {
   if (message.size() > MAX_MESSAGE_BYTES) {
     *error = "message longer than " + std::to_string(MAX_MESSAGE_BYTES) + " bytes";
     return false;
   }
-  json j = json::parse(message.begin(), message.end(), nullptr, false);
-  if (j.is_discarded()) {
-    *error = "not valid JSON";
-    return false;
-  }
+  json j;
+  if (!ParseJsonText(message, &j, error)) return false;
   return InputFromJson(j, false, out, error);
 }
 

@@ -56,6 +56,11 @@ struct Input {
   bool paused = false;
 };
 
+// Parses one JSON text as the messages and the records are read: false
+// with a reason for bad syntax and for an object that names a field twice
+// (which of the two values counts is nowhere written down).
+bool ParseJsonText(std::string_view text, nlohmann::json* out, std::string* error);
+
 // Decodes one message from the page. False with a reason on anything the
 // protocol does not allow (size, syntax, kinds, fields, ranges); the seq is
 // set when it could be read, so the error can name it.

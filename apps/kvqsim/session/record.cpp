@@ -51,17 +51,35 @@ bool ReadHeader(const json& j, RecordHeader* h, std::string* error) {
   return true;
 }
 
-bool ReadFrame(const json& j, uint64_t* frame) {
+bool ReadFrame(const json& j, uint64_t limit, uint64_t* frame, std::string* error) {
   auto f = j.find("frame");
-  if (f == j.end() || !f->is_number_unsigned()) return false;
+  if (f == j.end()) {
+    *error = "no frame number";
+    return false;
+  }
+  if (f->is_number_integer() && !f->is_number_unsigned()) {
+    *error = "frame " + std::to_string(f->get<int64_t>()) + " is negative";
+    return false;
+  }
+  if (!f->is_number_unsigned()) {
+    *error = "the frame must be a whole number";
+    return false;
+  }
   *frame = f->get<uint64_t>();
+  if (*frame > limit) {
+    *error = "frame " + std::to_string(*frame) + " is past the " + std::to_string(limit) +
+             " frames a replay runs (--until replays the first part of a longer record)";
+    return false;
+  }
   return true;
 }
 
 }  // namespace
 
 RecordWriter::~RecordWriter() {
-  if (file_) std::fclose(file_);
+  if (!file_) return;
+  Flush();
+  std::fclose(file_);
 }
 
 bool RecordWriter::Open(const std::string& path, const RecordHeader& h, std::string* error) {
@@ -119,7 +137,7 @@ bool RecordWriter::Finish(uint64_t endFrame, std::string* error) {
   return ok;
 }
 
-bool ParseRecord(const std::string& text, Record* out, std::string* error) {
+bool ParseRecord(const std::string& text, Record* out, std::string* error, uint64_t frameLimit) {
   Record rec;
   std::istringstream in(text);
   std::string line;
@@ -134,15 +152,21 @@ bool ParseRecord(const std::string& text, Record* out, std::string* error) {
     if (line.size() > MAX_RECORD_LINE) return fail("line too long");
     if (line.empty()) continue;
     if (ended) return fail("lines after the end line");
-    json j = json::parse(line, nullptr, false);
-    if (j.is_discarded() || !j.is_object()) return fail("not a JSON object");
+    json j;
+    std::string why;
+    if (!ParseJsonText(line, &j, &why)) {
+      // A session killed while it wrote leaves its last line cut off, with
+      // no newline after it: the record ends before it.
+      if (in.eof() && number > 1) break;
+      return fail(why);
+    }
+    if (!j.is_object()) return fail("not a JSON object");
     if (number == 1) {
-      std::string why;
       if (!ReadHeader(j, &rec.header, &why)) return fail(why);
       continue;
     }
     uint64_t frame = 0;
-    if (!ReadFrame(j, &frame)) return fail("no frame number");
+    if (!ReadFrame(j, frameLimit, &frame, &why)) return fail(why);
     const uint64_t last = rec.inputs.empty() ? 0 : rec.inputs.back().frame;
     if (frame < last) return fail("frame " + std::to_string(frame) + " before frame " + std::to_string(last));
     auto end = j.find("end");
@@ -163,17 +187,24 @@ bool ParseRecord(const std::string& text, Record* out, std::string* error) {
         return fail("malformed person (a number from 1)");
       ri.person = static_cast<int>(person->get<uint64_t>());
     }
-    std::string why;
     if (!InputFromJson(*input, true, &ri.input, &why)) return fail(why);
+    // The session acts on these itself and records none of them.
+    if (ri.input.kind == InputKind::Save || ri.input.kind == InputKind::Quit)
+      return fail("a record holds no '" + input->at("type").get<std::string>() + "' lines");
     rec.inputs.push_back(std::move(ri));
   }
   if (number == 0) return fail("empty");
-  if (!ended) return fail("no end line (the session did not finish writing it)");
+  if (!ended) {
+    // A session that died wrote no end line: what it recorded ends at its
+    // last input, as if it had been quit right then.
+    rec.complete = false;
+    rec.endFrame = rec.inputs.empty() ? 0 : rec.inputs.back().frame;
+  }
   *out = std::move(rec);
   return true;
 }
 
-bool ReadRecord(const std::string& path, Record* out, std::string* error) {
+bool ReadRecord(const std::string& path, Record* out, std::string* error, uint64_t frameLimit) {
   FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) {
     *error = "cannot read record '" + path + "'";
@@ -185,7 +216,7 @@ bool ReadRecord(const std::string& path, Record* out, std::string* error) {
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
   std::fclose(f);
   std::string why;
-  if (!ParseRecord(text, out, &why)) {
+  if (!ParseRecord(text, out, &why, frameLimit)) {
     *error = path + ": " + why;
     return false;
   }

@@ -14,6 +14,10 @@
 namespace kvqsim {
 
 constexpr int RECORD_VERSION = 1;
+// The most frames a replay runs unless --until ends it sooner: about 46
+// hours at the default step. A record edited to end at frame 10^12 would
+// otherwise replay for years.
+constexpr uint64_t MAX_REPLAY_FRAMES = 10'000'000;
 
 // What makes two runs the same: the scenario and script by their contents,
 // the simulator root by its real path, the step and the flight model.
@@ -35,6 +39,9 @@ struct Record {
   RecordHeader header;
   std::vector<RecordedInput> inputs;  // frames never decrease
   uint64_t endFrame = 0;
+  // False when the end line is missing (the session was killed): the
+  // record then ends at its last input.
+  bool complete = true;
 };
 
 // Lines are kept and written in batches: the simulation thread that adds
@@ -56,9 +63,13 @@ class RecordWriter {
   bool failed_ = false;
 };
 
-// Reads and checks a whole record. False with a message naming the line.
-bool ReadRecord(const std::string& path, Record* out, std::string* error);
-bool ParseRecord(const std::string& text, Record* out, std::string* error);
+// Reads and checks a whole record. False with a message naming the line;
+// no frame may be above frameLimit. A record without its end line (a last
+// line cut off as well) is read to its last input, with complete false.
+bool ReadRecord(const std::string& path, Record* out, std::string* error,
+                uint64_t frameLimit = MAX_REPLAY_FRAMES);
+bool ParseRecord(const std::string& text, Record* out, std::string* error,
+                 uint64_t frameLimit = MAX_REPLAY_FRAMES);
 
 // FNV-1a (64 bits) of a file's bytes as 16 hex digits; empty when it
 // cannot be read.
