@@ -20,7 +20,8 @@ struct MeshFileGroup {
   int texWrap = 0;       // TEXWRAP: bit 0 wraps u, bit 1 wraps v
   std::vector<float> positions;  // x, y, z per vertex
   std::vector<float> normals;    // nx, ny, nz per vertex; averaged from the triangles where the file gives none
-  std::vector<float> uvs;        // u, v per vertex; 0, 0 where the file gives none
+  std::vector<float> uvs;        // u, v per vertex, from the picture's left and top row
+                                 // (as the simulator's renderer takes them); 0, 0 where none
   std::vector<uint32_t> indices;  // three vertex indices per triangle
   size_t VertexCount() const { return positions.size() / 3; }
 };

@@ -216,8 +216,8 @@ bool GroupHidden(DEVMESHHANDLE d, DWORD grp);
 
 // Where a vessel's animations put the mesh groups they move: for each group
 // (mesh index, group index) a vertex v of the modelled pose is drawn at
-// R v + t, in the vessel frame. Sorted by mesh, then group; groups no
-// animation moves are absent.
+// R v + t, in the mesh's frame (the vessel frame for a mesh added without an
+// offset). Sorted by mesh, then group; groups no animation moves are absent.
 struct GroupTransform {
   int mesh, group;
   double R[9];  // row by row

@@ -139,7 +139,7 @@ def tractor():
     b.box(-0.9, 0.9, 1.58, 1.62, -2.6, 0.5, uv=dark)      # air grille
     # Name plates on both sides and hazard stripes on the bumpers' faces.
     for s in (-1, 1):
-        b.rect((s * 1.301, 0.92, -1.1), (s, 0, 0), 2.4, 0.3, uv_rect=(0.0, 32 / 256, 1.0, 64 / 256))
+        b.rect((s * 1.301, 0.92, 0.0), (s, 0, 0), 1.8, 0.225, uv_rect=(0.0, 32 / 256, 1.0, 64 / 256))
     b.rect((0, 0.36, FRONT + 0.071), (0, 0, 1), 2.6, 0.12, uv_rect=(0.0, 66 / 256, 1.0, 94 / 256))
     b.rect((0, 0.36, REAR - 0.071), (0, 0, -1), 2.6, 0.12, uv_rect=(0.0, 66 / 256, 1.0, 94 / 256))
 

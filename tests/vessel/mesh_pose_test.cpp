@@ -158,17 +158,17 @@ TEST_F(MeshPoseTest, ClickablePartsLieInsideTheAreasTheCockpitRegisters) {
       // The part's vertices near the area's plane lie within its corners.
       const VECTOR3 o = a.quad[0], ex = a.quad[1] - a.quad[0], ey = a.quad[2] - a.quad[0];
       const VECTOR3 n = unit(crossp(ex, ey));
-      int near = 0;
+      int reaching = 0;
       for (size_t k = 0; k < g.VertexCount(); ++k) {
         const VECTOR3 d = Vertex(g, k) - o;
         if (std::fabs(dotp(d, n)) > 3 * CM) continue;
-        ++near;
+        ++reaching;
         EXPECT_GE(dotp(d, ex) / dotp(ex, ex), -0.05) << "area " << a.id;
         EXPECT_LE(dotp(d, ex) / dotp(ex, ex), 1.05) << "area " << a.id;
         EXPECT_GE(dotp(d, ey) / dotp(ey, ey), -0.05) << "area " << a.id;
         EXPECT_LE(dotp(d, ey) / dotp(ey, ey), 1.05) << "area " << a.id;
       }
-      EXPECT_GT(near, 0) << "area " << a.id << ": group " << p.group << " does not reach it";
+      EXPECT_GT(reaching, 0) << "area " << a.id << ": group " << p.group << " does not reach it";
     }
   }
   EXPECT_EQ(checked, 11);
