@@ -163,9 +163,18 @@ function tellView() {
   socket.send({ type: 'view', east: centre.east, north: centre.north, radius });
 }
 
-function frame() {
+// The 3D frames drawn and the time between the last ones (ms), for
+// benchmarks and tests: window.kvqsimFrames.
+const frames = { count: 0, gaps: [], last: 0 };
+window.kvqsimFrames = frames;
+function frame(now) {
   map.draw();
-  view.render();
+  if (view.render()) {
+    frames.count++;
+    if (frames.last) frames.gaps.push(now - frames.last);
+    if (frames.gaps.length > 240) frames.gaps.shift();
+    frames.last = now;
+  }
   areas.place();
   requestAnimationFrame(frame);
 }

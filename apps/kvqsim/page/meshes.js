@@ -76,9 +76,11 @@ function hull(pts) {
 }
 
 // A three.js material for a mesh material of the host's (colours 0..1,
-// diffuse alpha as opacity), with a texture map or none.
+// diffuse alpha as opacity), with a texture map or none. Lit per vertex, as
+// the simulator's own renderer lights its meshes (and cheap enough for a
+// browser without a graphics card).
 export function toMaterial(m, map) {
-  const material = new THREE.MeshPhongMaterial({ map: map || null });
+  const material = new THREE.MeshLambertMaterial({ map: map || null });
   setMaterial(material, m);
   return material;
 }
@@ -88,10 +90,6 @@ export function setMaterial(material, m) {
   material.color.setRGB(d[0], d[1], d[2]);
   material.opacity = d[3];
   material.transparent = d[3] < 1;
-  if (m) {
-    material.emissive.setRGB(m.emissive[0], m.emissive[1], m.emissive[2]);
-    material.specular.setRGB(m.specular[0], m.specular[1], m.specular[2]);
-    material.shininess = Math.max(1, m.power || 1);
-  }
+  if (m) material.emissive.setRGB(m.emissive[0], m.emissive[1], m.emissive[2]);
   material.needsUpdate = true;
 }

@@ -16,6 +16,7 @@ const CELL_EM = (1854 + 434) / 2048;
 export class TextureLibrary {
   constructor() {
     this.textures = new Map();  // path -> { canvas, texture, image, version, wanted, overlay }
+    this.redrawn = false;
     // Draw again once the fonts are in: the first drawing may have used a fallback.
     document.fonts?.ready.then(() => { for (const t of this.textures.values()) t.overlay = null; });
   }
@@ -32,6 +33,13 @@ export class TextureLibrary {
       this.textures.set(path, t);
     }
     return t.texture;
+  }
+
+  // Whether a texture was drawn again since the last call.
+  changed() {
+    const r = this.redrawn;
+    this.redrawn = false;
+    return r;
   }
 
   // With each state: the textures' versions and the cockpit's areas with
@@ -61,6 +69,7 @@ export class TextureLibrary {
       if (t.image && key !== t.overlay) {
         t.overlay = key;
         draw(t, mine);
+        this.redrawn = true;
       }
     }
   }

@@ -25,7 +25,7 @@ export class View3D {
     this.meshes = meshes;
     this.textures = textures;
     this.mode = 'outside';
-    this.renderer = new THREE.WebGLRenderer({ canvas, antialias: true });
+    this.renderer = new THREE.WebGLRenderer({ canvas, antialias: false, powerPreference: "high-performance" });
     this.renderer.setPixelRatio(window.devicePixelRatio || 1);
     this.scene = new THREE.Scene();
     this.scene.background = new THREE.Color(0x9bb7d6);
@@ -41,6 +41,9 @@ export class View3D {
     this.controls.maxPolarAngle = Math.PI * 0.495;
     this.controls.minDistance = 2;
     this.controls.maxDistance = 800;
+    this.controls.addEventListener('change', () => { this.dirty = true; });
+    // A frame is drawn only when something in it changed.
+    this.dirty = true;
     this.cockpitCamera = new THREE.PerspectiveCamera(80, 1, 0.02, 5000);
     this.look = { yaw: 0, pitch: 0 };  // turned from the cockpit's default direction (right drag)
     this.vessels = new Map();  // name -> entry
@@ -53,6 +56,7 @@ export class View3D {
 
   setMode(mode) {
     this.mode = mode;
+    this.dirty = true;
     this.controls.enabled = mode === 'outside';
     this.look = { yaw: 0, pitch: 0 };
   }
@@ -68,6 +72,8 @@ export class View3D {
   }
 
   update(scene, state) {
+    if (state.vessels.length || state.gone.length || state.full || state.cockpit.position !== this.state?.cockpit.position)
+      this.dirty = true;
     this.state = state;
     this.simt = state.simt;
     this.stateAt = performance.now();
@@ -120,6 +126,9 @@ export class View3D {
             const textured = material.clone();
             textured.map = this.textures.get(path);
             textured.map.flipY = false;
+            // The simulator's renderer lights a textured face and then
+            // modulates the whole of it by the texture, emissive light too.
+            textured.emissiveMap = textured.map;
             textureMaterials.set(tkey, { material: textured, base: g.material });
           }
           material = textureMaterials.get(tkey).material;
@@ -204,6 +213,7 @@ export class View3D {
           const phase = (((simt + (s.tofs || 0)) % s.period) + s.period) % s.period;
           on = phase < s.duration;
         }
+        if (b.visible !== on) this.dirty = true;
         b.visible = on;
       }
   }
@@ -233,23 +243,28 @@ export class View3D {
     }
   }
 
+  // Draws a frame when something in it changed; true when it did.
   render() {
     const { canvas } = this;
     const w = canvas.clientWidth, h = canvas.clientHeight;
-    if (w === 0 || h === 0) return;
+    if (w === 0 || h === 0) return false;
     if (canvas.width !== Math.round(w * this.renderer.getPixelRatio()) ||
         canvas.height !== Math.round(h * this.renderer.getPixelRatio())) {
       this.renderer.setSize(w, h, false);
+      this.dirty = true;
       this.camera.aspect = this.cockpitCamera.aspect = w / h;
       this.camera.updateProjectionMatrix();
       this.cockpitCamera.updateProjectionMatrix();
     }
     const simt = this.state && !this.state.paused
       ? this.simt + (performance.now() - this.stateAt) / 1000 * (this.state.accel || 1) : this.simt;
-    this.showMeshes();
     this.showBeacons(simt);
+    if (!this.dirty && !this.textures.changed()) return false;
+    this.dirty = false;
+    this.showMeshes();
     this.placeCameras();
     this.renderer.render(this.scene, this.activeCamera);
+    return true;
   }
 
   // Right drag turns the head in the cockpit (left clicks are the cockpit's).
@@ -265,6 +280,7 @@ export class View3D {
       if (!drag) return;
       this.look.yaw = drag.yaw - (ev.clientX - drag.x) * 0.005;
       this.look.pitch = Math.max(-1.2, Math.min(1.2, drag.pitch - (ev.clientY - drag.y) * 0.005));
+      this.dirty = true;
     });
     const end = () => { drag = null; };
     this.canvas.addEventListener('pointerup', end);
