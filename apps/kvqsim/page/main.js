@@ -15,7 +15,7 @@ import { Sound } from './sound.js';
 import { InputBoxDialog } from './dialog.js';
 
 const $ = (id) => document.getElementById(id);
-const VIEW_RADIUS = 250;  // m around the 3D camera's target: vessels there come in full
+const VIEW_RADIUS = 120;  // m around the 3D camera's target: vessels there come at every state
 
 let state = null;
 let lastBoxSeq = -1;
@@ -156,7 +156,7 @@ function tellView() {
   const t = view.target;
   const m = map.view();
   const centre = t ? { east: t.x, north: -t.z } : { east: m.east, north: m.north };
-  const radius = Math.max(VIEW_RADIUS, view.mode === 'outside' ? view.camera.position.distanceTo(view.controls.target) * 3 : 0);
+  const radius = Math.max(VIEW_RADIUS, view.mode === 'outside' ? view.camera.position.distanceTo(view.controls.target) * 2 : 0);
   const key = `${Math.round(centre.east / 10)},${Math.round(centre.north / 10)},${Math.round(radius / 10)}`;
   if (key === lastView) return;
   lastView = key;

@@ -89,7 +89,7 @@ export class View3D {
   updateVessel(v) {
     let e = this.vessels.get(v.name);
     if (!e) {
-      e = { root: new THREE.Group(), meshKey: null, meshes: [], beacons: [], look: null };
+      e = { root: new THREE.Group(), meshKey: null, meshes: [], beacons: [] };
       e.root.matrixAutoUpdate = false;
       this.scene.add(e.root);
       this.vessels.set(v.name, e);
@@ -98,7 +98,9 @@ export class View3D {
     placeVessel(e.root, v);
     const key = (v.meshes || []).map((m) => m.url).join('|');
     if (key !== e.meshKey || e.meshes.some((m) => !m.built)) this.buildMeshes(e, v);
-    if (e.look !== v.anims || e.meshes.some((m) => m.fresh)) this.applyLook(e, v);
+    // A new look or motion arrives as new objects in the vessel's fields.
+    if (e.anims !== v.anims || e.materials !== v.materials || e.hidden !== v.hidden || e.meshes.some((m) => m.fresh))
+      this.applyLook(e, v);
     this.buildBeacons(e, v);
   }
 
@@ -147,7 +149,9 @@ export class View3D {
 
   // Group transforms, materials and hidden groups from the vessel's look.
   applyLook(e, v) {
-    e.look = v.anims;
+    e.anims = v.anims;
+    e.materials = v.materials;
+    e.hidden = v.hidden;
     const hidden = new Set(v.hidden || []);
     const groups = v.groups || {};
     const materials = v.materials || {};

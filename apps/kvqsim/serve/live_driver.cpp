@@ -124,8 +124,13 @@ bool LiveDriver::Boundary() {
   }
 }
 
+void LiveDriver::BeforeFrame() {
+  frameStart_ = Clock::now();
+  session_.BeforeFrame();
+}
+
 void LiveDriver::AfterFrame() {
-  pacer_.FrameRun(Clock::now());
+  pacer_.FrameRun(frameStart_);
   session_.AfterFrame();
   TellPeople();
   // The frame that took an input is shown at once.

@@ -34,7 +34,7 @@ class LiveDriver : public FrameDriver {
   bool Start(std::string* error);
   void Begin() override;
   bool Boundary() override;
-  void BeforeFrame() override { session_.BeforeFrame(); }
+  void BeforeFrame() override;
   void AfterFrame() override;
   void VesselDeleted(OBJHANDLE h) override {
     session_.VesselDeleted(h);
@@ -66,6 +66,7 @@ class LiveDriver : public FrameDriver {
   bool quit_ = false;
   bool changed_ = false;  // inputs applied since the last publication
   Pacer::Clock::time_point lastPublish_{}, lastFlush_{};
+  Pacer::Clock::time_point frameStart_{};  // lateness is measured when a frame starts
 };
 
 }  // namespace kvqsim

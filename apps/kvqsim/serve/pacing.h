@@ -19,10 +19,11 @@ class Pacer {
 
   // When the next frame should run.
   Clock::time_point Due() const { return due_; }
-  // A frame has run: the next one is due a step of wall time (dt over the
-  // acceleration) later. A schedule that fell far behind (a stall) starts
-  // again from now rather than running a burst of frames to catch up.
-  void FrameRun(Clock::time_point now);
+  // A frame that started at `start` has run: the next one is due a step of
+  // wall time (dt over the acceleration) later. A schedule that fell far
+  // behind (a stall) starts again from the frame's start rather than
+  // running a burst of frames to catch up.
+  void FrameRun(Clock::time_point start);
   // Simulation seconds per wall second over the last measuring window.
   double RealTime() const { return realtime_; }
   // How late frames started against their due time over that window (s).

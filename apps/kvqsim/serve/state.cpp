@@ -1,5 +1,6 @@
 #include "apps/kvqsim/serve/state.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -130,21 +131,51 @@ json CockpitJson(const Session& session, const Person* person, const SceneAssets
 
 // What a vessel looks like: its meshes and where its animations put their
 // groups, materials a module changed, hidden groups, lamps, camera.
-json LookJson(OBJHANDLE h, VESSEL* v, SceneAssets& assets) {
-  json j;
-  json anims = json::array();
-  for (int i = 0, n = sim::AnimationCount(h); i < n; ++i) anims.push_back(v->GetAnimation(static_cast<UINT>(i)));
-  j["anims"] = std::move(anims);
-  json groups = json::object();
+// Seven significant digits: a tenth of a millimetre on a 100 m vessel.
+void AppendNumber(std::string* out, double v) {
+  if (!std::isfinite(v)) {
+    out->append("null");
+    return;
+  }
+  if (std::fabs(v) < 5e-8) v = 0;
+  char buf[32];
+  const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 7);
+  out->append(buf, r.ptr);
+}
+
+// How a vessel's animations stand, and where they put the groups they move:
+// what changes every frame of a moving vessel, so it is written by hand.
+std::string MotionJson(OBJHANDLE h, VESSEL* v) {
+  std::string out = "\"anims\":[";
+  for (int i = 0, n = sim::AnimationCount(h); i < n; ++i) {
+    if (i) out.push_back(',');
+    AppendNumber(&out, v->GetAnimation(static_cast<UINT>(i)));
+  }
+  out += "],\"groups\":{";
   int count = 0;
   if (const sim::GroupTransform* g = sim::GroupTransforms(h, &count)) {
     for (int i = 0; i < count; ++i) {
       const sim::GroupTransform& t = g[i];
-      groups[std::to_string(t.mesh) + ":" + std::to_string(t.group)] = {
-          t.R[0], t.R[1], t.R[2], t.R[3], t.R[4], t.R[5], t.R[6], t.R[7], t.R[8], t.t[0], t.t[1], t.t[2]};
+      if (i) out.push_back(',');
+      out += '"' + std::to_string(t.mesh) + ':' + std::to_string(t.group) + "\":[";
+      for (int k = 0; k < 9; ++k) {
+        AppendNumber(&out, t.R[k]);
+        out.push_back(',');
+      }
+      for (int k = 0; k < 3; ++k) {
+        AppendNumber(&out, t.t[k]);
+        out.push_back(k < 2 ? ',' : ']');
+      }
     }
   }
-  j["groups"] = std::move(groups);
+  out.push_back('}');
+  return out;
+}
+
+// What a vessel looks like besides its motion: its meshes, materials a
+// module changed, hidden groups, lamps, camera.
+json LookJson(OBJHANDLE h, VESSEL* v, SceneAssets& assets) {
+  json j;
   json meshes = json::array(), materials = json::object(), hidden = json::array();
   for (int k = 0, n = sim::VesselMeshCount(h); k < n; ++k) {
     sim::VesselMeshInfo info;
@@ -188,8 +219,6 @@ json LookJson(OBJHANDLE h, VESSEL* v, SceneAssets& assets) {
 // Changes whenever anything LookJson reads changes.
 uint64_t LookSignature(OBJHANDLE h, VESSEL* v) {
   uint64_t s = 0xcbf29ce484222325ull;
-  const uint64_t anim = sim::AnimationVersion(h);
-  Mix(&s, &anim, sizeof anim);
   const int meshes = sim::VesselMeshCount(h);
   Mix(&s, &meshes, sizeof meshes);
   for (int k = 0; k < meshes; ++k) {
@@ -264,10 +293,13 @@ void Snapshot::VesselDeleted(OBJHANDLE h) {
   if (it == vessels_.end()) return;
   gone_.emplace_back(it->second.name, ++stamp_);
   vessels_.erase(it);
-  for (auto& [id, p] : people_) {
-    p.pose.erase(h);
-    p.look.erase(h);
-  }
+  for (auto& [id, p] : people_) p.sent.erase(h);
+}
+
+void Snapshot::Refresh(OBJHANDLE h, VesselCache& c) {
+  if (c.read == stamp_) return;
+  c.read = stamp_;
+  if (VESSEL* v = oapiGetVesselInterface(h)) ReadVessel(h, v, c);
 }
 
 void Snapshot::ReadVessel(OBJHANDLE h, VESSEL* v, VesselCache& c) {
@@ -309,6 +341,11 @@ void Snapshot::ReadVessel(OBJHANDLE h, VESSEL* v, VesselCache& c) {
     c.lookSignature = look;
     c.lookStamp = stamp_;
   }
+  const uint64_t motion = sim::AnimationVersion(h);
+  if (c.motionStamp == 0 || motion != c.motionVersion) {
+    c.motionVersion = motion;
+    c.motionStamp = stamp_;
+  }
 }
 
 // The JSON of a vessel's pose and look, made when someone needs them and
@@ -333,16 +370,23 @@ const std::string& Snapshot::Look(OBJHANDLE h, VesselCache& c) {
   return c.look;
 }
 
+const std::string& Snapshot::Motion(OBJHANDLE h, VesselCache& c) {
+  if (c.motionBuilt != c.motionStamp) {
+    if (VESSEL* v = oapiGetVesselInterface(h)) c.motion = MotionJson(h, v);
+    c.motionBuilt = c.motionStamp;
+  }
+  return c.motion;
+}
+
 void Snapshot::Scene(const PaceState& pace, const Session& session, Clock::time_point now) {
   ++stamp_;
   sceneAssets_.Update(now);
+  // The vessels are read when someone needs them (Refresh): those near
+  // where a person looks at every state, the others once a second.
   order_.clear();
   for (DWORD i = 0, n = oapiGetVesselCount(); i < n; ++i) {
     OBJHANDLE h = oapiGetVesselByIndex(static_cast<int>(i));
-    VESSEL* v = h ? oapiGetVesselInterface(h) : nullptr;
-    if (v == nullptr) continue;
-    order_.push_back(h);
-    ReadVessel(h, v, vessels_[h]);
+    if (h != nullptr && oapiGetVesselInterface(h) != nullptr) order_.push_back(h);
   }
   json j;
   j["type"] = "state";
@@ -402,22 +446,32 @@ std::string Snapshot::StateFor(const Session& session, const Person& person, Clo
   bool any = false;
   for (OBJHANDLE h : order_) {
     VesselCache& c = vessels_[h];
-    uint64_t& sentPose = p.pose[h];
-    uint64_t& sentLook = p.look[h];
+    Sent& sent = p.sent[h];
+    // Nearness by where the vessel was last read; out of view, its changes
+    // wait for the round of once a second.
     const double de = c.east - p.east, dn = c.north - p.north;
-    const bool near = !p.hasView || de * de + dn * dn <= p.radius * p.radius;
-    const bool look = near && c.lookStamp > sentLook;
-    if (!look && !(c.poseStamp > sentPose && (near || far))) continue;
+    const bool near = c.read == 0 || !p.hasView || de * de + dn * dn <= p.radius * p.radius;
+    const bool due = near || far;
+    if (!due) continue;
+    Refresh(h, c);
+    const bool look = due && c.lookStamp > sent.look;
+    const bool motion = due && c.motionStamp > sent.motion;
+    if (!look && !motion && !(due && c.poseStamp > sent.pose)) continue;
     out += any ? ",{" : "{";
     any = true;
     out += Pose(h, c);
     if (look) {
       out += ',';
       out += Look(h, c);
-      sentLook = stamp_;
+      sent.look = stamp_;
+    }
+    if (motion) {
+      out += ',';
+      out += Motion(h, c);
+      sent.motion = stamp_;
     }
     out += '}';
-    sentPose = stamp_;
+    sent.pose = stamp_;
   }
   out += "],\"gone\":[";
   if (first) p.goneSeen = gone_.size();
@@ -449,11 +503,14 @@ std::string Snapshot::FullState(const Session& session, const Person* person) {
   out += ",\"full\":true,\"vessels\":[";
   for (size_t i = 0; i < order_.size(); ++i) {
     VesselCache& c = vessels_[order_[i]];
+    Refresh(order_[i], c);
     if (i) out += ',';
     out += '{';
     out += Pose(order_[i], c);
     out += ',';
     out += Look(order_[i], c);
+    out += ',';
+    out += Motion(order_[i], c);
     out += '}';
   }
   out += "],\"gone\":[]}";

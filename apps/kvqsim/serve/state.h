@@ -57,9 +57,14 @@ class Snapshot {
     double axes[9] = {};  // x, y, z axes in east, north, up
     OBJHANDLE parent = nullptr;
     uint64_t lookSignature = 0;
-    uint64_t poseStamp = 0, lookStamp = 0;  // when they last changed
-    std::string pose, look;                 // JSON members, without braces, made lazily
-    uint64_t poseBuilt = 0, lookBuilt = 0;  // the stamps they were made at
+    uint64_t motionVersion = 0;              // the host's animation version
+    uint64_t poseStamp = 0, lookStamp = 0, motionStamp = 0;  // when they last changed
+    std::string pose, look, motion;          // JSON members, without braces, made lazily
+    uint64_t poseBuilt = 0, lookBuilt = 0, motionBuilt = 0;  // the stamps they were made at
+    uint64_t read = 0;  // the stamp it was last read at
+  };
+  struct Sent {
+    uint64_t pose = 0, look = 0, motion = 0;  // stamps sent to a person
   };
   struct PersonView {
     bool hasView = false;
@@ -67,12 +72,14 @@ class Snapshot {
     int64_t seq = -1;
     uint64_t built = 0;  // stamp of the last state made for this person
     Clock::time_point farRound{};
-    std::unordered_map<OBJHANDLE, uint64_t> pose, look;  // stamps sent, per vessel
+    std::unordered_map<OBJHANDLE, Sent> sent;
     std::vector<std::pair<std::string, uint64_t>>::size_type goneSeen = 0;
   };
+  void Refresh(OBJHANDLE h, VesselCache& c);
   void ReadVessel(OBJHANDLE h, VESSEL* v, VesselCache& c);
   const std::string& Pose(OBJHANDLE h, VesselCache& c);
   const std::string& Look(OBJHANDLE h, VesselCache& c);
+  const std::string& Motion(OBJHANDLE h, VesselCache& c);
   std::string PersonPart(const Session& session, const Person* person, int64_t seq);
 
   AssetStore* assets_;
