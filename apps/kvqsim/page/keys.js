@@ -66,35 +66,20 @@ export class Keyboard {
   }
 }
 
-// The keys in the on-screen help.
+// The keys in the on-screen help: the host's and the page's. A vessel's
+// own keys are its module's (the tractor's are in the project's README).
 export const HELP = [
-  ['Tractor', [
-    ['Ctrl+E', 'engine on / off (the starter sounds)'],
-    ['W / S', 'gear up / down (only at standstill): R, N, 1, 2'],
+  ['Keys the vessel leaves to the host', [
     ['ArrowUp / ArrowDown', 'accelerator +10 % / −10 % (Numpad + / −)'],
     ['ArrowLeft / ArrowRight', 'steer left / right while held (Numpad 1 / 3)'],
     ['Space', 'wheel brakes while held (Comma / Period: left / right)'],
-    ['Slash', 'steering mode: front, all-wheel, crab (Numpad /)'],
-    ['V / B', 'towbar at the front / rear'],
-    ['D / A', 'hitch a vessel at the front / rear (with the towbar)'],
-    ['Shift+D / Shift+A', 'release the vessel at the front / rear'],
-    ['Shift+B', 'release the towbar'],
-    ['Shift+H / Shift+F', 'lights / roof strobes'],
-    ['Shift+P', 'parking brake'],
-    ['Ctrl+F', 'refuel (at standstill)'],
-    ['Ctrl+O', 'realism mode'],
-  ]],
-  ['Crew', [
-    ['4', 'add a crew member (three questions in the input box)'],
-    ['1 / 2', 'select the next / previous crew member'],
-    ['E', 'send the selected crew member out (at standstill)'],
-    ['W / S (arrows)', 'on foot: walk forward / back'],
-    ['A / D (arrows)', 'on foot: turn left / right'],
-    ['Space', 'on foot: activate the action area (at a hitch: couple or release)'],
+    ['Slash', 'next steering (attitude) mode (Numpad /)'],
   ]],
   ['Page', [
     ['F3', 'focus on the next vessel'],
     ['Pause', 'pause / resume'],
-    ['Mouse', 'click the cockpit\'s controls; drag the map, wheel to zoom'],
+    ['Outside / Cockpit', 'the 3D view: drag to orbit, wheel to zoom; in the cockpit click its controls, right-drag to look around'],
+    ['Tab, Enter', 'in the cockpit: reach a control and press it'],
+    ['Map', 'drag to pan, wheel to zoom'],
   ]],
 ];
