@@ -436,8 +436,9 @@ std::string Snapshot::PersonPart(const Session& session, const Person* person, i
 std::string Snapshot::StateFor(const Session& session, const Person& person, Clock::time_point now) {
   PersonView& p = people_[person.id];
   const bool first = p.built == 0;
-  const bool far = now - p.farRound >= FAR_EVERY;
-  if (far) p.farRound = now;
+  // (Not `far`, `near`: Windows headers take those words.)
+  const bool round = now - p.farRound >= FAR_EVERY;
+  if (round) p.farRound = now;
   std::string out = "{";
   out += scene_;
   out += ',';
@@ -450,8 +451,8 @@ std::string Snapshot::StateFor(const Session& session, const Person& person, Clo
     // Nearness by where the vessel was last read; out of view, its changes
     // wait for the round of once a second.
     const double de = c.east - p.east, dn = c.north - p.north;
-    const bool near = c.read == 0 || !p.hasView || de * de + dn * dn <= p.radius * p.radius;
-    const bool due = near || far;
+    const bool inView = c.read == 0 || !p.hasView || de * de + dn * dn <= p.radius * p.radius;
+    const bool due = inView || round;
     if (!due) continue;
     Refresh(h, c);
     const bool look = due && c.lookStamp > sent.look;
