@@ -1,6 +1,9 @@
 """Several people at one served session, over raw WebSockets as any client
-would open them: each connection is a person with its own focus, keys and
-controls; what a person holds goes when their connection goes; a page that
+would open them. Two at a pushback: one drives from the cockpit while the
+other adds a crew member, sends him out, walks him to the hitch by keys and
+couples there; a reloaded page keeps the cockpit. Then each connection is a
+person with its own focus, keys and controls; what a person holds goes
+when their connection goes; a page that
 stops reading holds up nobody else; idle half-sent requests keep nobody out;
 a ninth page is told why it is turned away; and Quit ends the session within
 two seconds while one page never reads and another never closes, with the
@@ -22,7 +25,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'
 from wsclient import Page  # noqa: E402
 
 # Scan codes.
-ARROW_LEFT, SPACE = 0xCB, 0x39
+ARROW_LEFT, SPACE, KEY_E, KEY_W, KEY_4 = 0xCB, 0x39, 0x12, 0x11, 0x05
 END_WITHIN = 2.0  # s from Quit to kvqsim's exit
 
 
@@ -41,6 +44,16 @@ def main():
     out = args.out
     shutil.rmtree(out, ignore_errors=True)
     os.makedirs(out)
+    # Realism mode: a crew member at the hitch couples towbar and airliner.
+    pushback = subprocess.Popen(kvqsim + ['--serve', '127.0.0.1:0', '--quiet', '--flight-model', '1'],
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    try:
+        two_at_a_pushback(serving_port(pushback))
+        check(pushback.wait(timeout=10) == 0, 'the first session did not end with 0 after Quit')
+    finally:
+        if pushback.poll() is None:
+            pushback.kill()
+
     record, saved = os.path.join(out, 'session.jsonl'), os.path.join(out, 'live.scn')
     server = subprocess.Popen(kvqsim + ['--serve', '127.0.0.1:0', '--record', record, '--save', saved, '--quiet'],
                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
@@ -71,6 +84,52 @@ def serving_port(server):
 def state_json(port):
     with urllib.request.urlopen('http://127.0.0.1:%d/state.json' % port, timeout=5) as r:
         return json.loads(r.read())
+
+
+def two_at_a_pushback(port):
+    """One person drives from the cockpit; the other sends a crew member out,
+    walks him to the front hitch by keys and couples there."""
+    driver = Page(port)
+    driver.wait('the driver in the cockpit', lambda s: s['focus'] == 'Tug' and s['cockpit']['position'] == 0)
+    walker = Page(port)
+    walker.wait('the second person at the tractor', lambda s: s['focus'] == 'Tug' and s['cockpit']['position'] == -1)
+    # The tractor stands with nobody aboard: the second person adds a crew member.
+    walker.send({'type': 'key', 'code': KEY_4, 'down': True})
+    walker.send({'type': 'key', 'code': KEY_4, 'down': False})
+    for title, text in (("Enter new crew's name", 'Anna Berg'), ("Enter crew's age", '34'), ('Enter function', 'Eng')):
+        walker.wait('the box ' + title, lambda s: (s['inputbox'] or '').startswith(title))
+        walker.send({'type': 'inputbox', 'action': 'enter', 'text': text})
+    walker.wait('the box closed', lambda s: s['inputbox'] is None)
+    walker.send({'type': 'key', 'code': KEY_E, 'down': True})
+    walker.send({'type': 'key', 'code': KEY_E, 'down': False})
+    walker.wait('the crew member out', lambda s: any(p['focus'] for p in s['people']) and
+                any(v['name'].startswith('UMmu') for v in state_json(port)['vessels']))
+    crew = next(v['name'] for v in state_json(port)['vessels'] if v['name'].startswith('UMmu'))
+    walker.send({'type': 'focus', 'vessel': crew})
+    walker.wait('the second person on foot', lambda s: s['focus'] == crew)
+    check(driver.wait('the driver', lambda s: True)['cockpit']['position'] == 0,
+          'the crew member walking out took the cockpit from the driver')
+    walker.send({'type': 'key', 'code': KEY_W, 'down': True})
+    time.sleep(2.2)
+    walker.send({'type': 'key', 'code': KEY_W, 'down': False})
+    walker.send({'type': 'key', 'code': SPACE, 'down': True})
+    walker.send({'type': 'key', 'code': SPACE, 'down': False})
+    end = time.monotonic() + 5
+    while time.monotonic() < end:
+        jet = next(v for v in state_json(port)['vessels'] if v['name'] == 'Jet')
+        if jet['parent'] is not None:
+            break
+        time.sleep(0.05)
+    check(jet['parent'] is not None, 'the crew member at the hitch coupled nothing')
+    check(driver.wait('the driver', lambda s: True)['focus'] == 'Tug', 'the driver lost the tractor')
+    # The walker goes; the driver reloads: the new page arrives before the
+    # old one is gone, and still sits in the cockpit.
+    walker.close()
+    reloaded = Page(port)
+    driver.close()
+    reloaded.wait('the reloaded page in the cockpit', lambda s: s['cockpit']['position'] == 0)
+    reloaded.send({'type': 'quit'})
+    reloaded.close()
 
 
 def people(port, server, record, saved):

@@ -129,8 +129,18 @@ void Session::Leave(int id) {
   Person* p = FindMutable(id);
   if (p == nullptr) return;
   Release(*p);
-  if (cockpit_ == id) cockpit_ = 0;
   people_.erase(people_.begin() + (p - people_.data()));
+  if (cockpit_ != id) return;
+  // The cockpit passes to someone else at that vessel (a reloaded page
+  // arrives before its old connection is gone), else it stays free.
+  cockpit_ = 0;
+  for (const Person& other : people_) {
+    if (other.focus != nullptr && other.focus == sim::VCVessel()) {
+      cockpit_ = other.id;
+      notices_.emplace_back(other.id, "the cockpit is yours");
+      break;
+    }
+  }
 }
 
 // What a person holds goes as the simulator lets it go when its window
