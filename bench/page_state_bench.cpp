@@ -34,10 +34,11 @@ void AddTractors(KVQ_R7700& tug, int n) {
     OBJHANDLE h = sim::CreateLandedVessel(name, "KVQ_R7700", lng, lat, 0, &error);
     VESSEL* v = h ? oapiGetVesselInterface(h) : nullptr;
     if (v == nullptr) continue;
-    char ctrl[256] = {}, none[256] = {};
-    ctrl[OAPI_KEY_LCONTROL] = static_cast<char>(0x80);
-    v->SendBufferedKey(OAPI_KEY_E, true, ctrl);
-    v->SendBufferedKey(OAPI_KEY_W, true, none);
+    char ctrlE[256] = {}, w[256] = {};
+    ctrlE[OAPI_KEY_LCONTROL] = ctrlE[OAPI_KEY_E] = static_cast<char>(0x80);
+    w[OAPI_KEY_W] = static_cast<char>(0x80);
+    v->SendBufferedKey(OAPI_KEY_E, true, ctrlE);
+    v->SendBufferedKey(OAPI_KEY_W, true, w);
     v->SetThrusterGroupLevel(THGROUP_MAIN, 0.2);
     v->SetControlSurfaceLevel(AIRCTRL_RUDDER, 0.4);
   }

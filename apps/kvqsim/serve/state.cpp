@@ -452,12 +452,13 @@ std::string Snapshot::StateFor(const Session& session, const Person& person, Clo
     // wait for the round of once a second.
     const double de = c.east - p.east, dn = c.north - p.north;
     const bool inView = c.read == 0 || !p.hasView || de * de + dn * dn <= p.radius * p.radius;
-    const bool due = inView || round;
-    if (!due) continue;
+    if (!inView && !round) continue;
     Refresh(h, c);
-    const bool look = due && c.lookStamp > sent.look;
-    const bool motion = due && c.motionStamp > sent.motion;
-    if (!look && !motion && !(due && c.poseStamp > sent.pose)) continue;
+    // Out of view: the pose, and how the vessel looks only if the page has
+    // never had it (its wheels turning there are not seen).
+    const bool look = inView ? c.lookStamp > sent.look : sent.look == 0;
+    const bool motion = inView ? c.motionStamp > sent.motion : sent.motion == 0;
+    if (!look && !motion && c.poseStamp <= sent.pose) continue;
     out += any ? ",{" : "{";
     any = true;
     out += Pose(h, c);
