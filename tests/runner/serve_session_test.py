@@ -1,7 +1,8 @@
 """Several people at one served session, over raw WebSockets as any client
 would open them. Two at a pushback: one drives from the cockpit while the
 other adds a crew member, sends him out, walks him to the hitch by keys and
-couples there; a reloaded page keeps the cockpit. Then each connection is a
+couples there; a reloaded page keeps the cockpit. The scene's meshes and
+textures are served, nothing else. Then each connection is a
 person with its own focus, keys and controls; what a person holds goes
 when their connection goes; a page that
 stops reading holds up nobody else; idle half-sent requests keep nobody out;
@@ -10,6 +11,7 @@ two seconds while one page never reads and another never closes, with the
 outputs written and the record replaying to the same end."""
 
 import argparse
+import http.client
 import json
 import os
 import re
@@ -132,7 +134,31 @@ def two_at_a_pushback(port):
     reloaded.close()
 
 
+def assets(port):
+    """Meshes and textures of the scene's vessels, as the host holds them; no
+    other names, no other hosts."""
+    def get(path, headers=None):
+        c = http.client.HTTPConnection('127.0.0.1', port, timeout=5)
+        c.request('GET', path, headers=headers or {})
+        r = c.getresponse()
+        body = r.read()
+        c.close()
+        return r.status, r.getheader('Content-Type'), body
+    s = state_json(port)
+    tug = next(v for v in s['vessels'] if v['name'] == 'Tug')
+    for m in tug['meshes']:
+        status, kind, body = get(m['url'])
+        check(status == 200 and kind == 'application/json' and json.loads(body)['groups'], 'mesh %s' % m['url'])
+    texture = sorted(s['textures'])[0]
+    status, kind, body = get(texture)
+    check(status == 200 and kind == 'image/png' and body.startswith(b'\x89PNG'), 'texture %s' % texture)
+    for bad in ('/mesh/nothing', '/mesh/../Config/KVQ_R7700.cfg', '/texture/kvq7700/99', '/texture/../../etc/passwd'):
+        check(get(bad)[0] == 404, '%s was served' % bad)
+    check(get(tug['meshes'][0]['url'], {'Host': 'attacker.example:%d' % port})[0] == 403, 'a foreign Host got a mesh')
+
+
 def people(port, server, record, saved):
+    assets(port)
     a = Page(port)
     a.wait('the first state', lambda s: s['focus'] == 'Tug' and s['cockpit']['position'] == 0)
     b = Page(port)
