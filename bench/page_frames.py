@@ -8,6 +8,7 @@ window.kvqsimFrames).
     /usr/bin/python3 bench/page_frames.py build/bin/kvqsim
 """
 
+import os
 import re
 import statistics
 import subprocess
@@ -15,8 +16,9 @@ import sys
 import tempfile
 import time
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'tests', 'support'))
+from chromium import chromium  # noqa: E402
+
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
@@ -25,13 +27,7 @@ from selenium.webdriver.common.keys import Keys
 def main():
     server = subprocess.Popen([sys.argv[1], '--serve', '127.0.0.1:0', '--quiet'], stdout=subprocess.PIPE, text=True)
     url = re.search(r'http://[0-9.]+:\d+/', server.stdout.readline()).group(0)
-    o = webdriver.ChromeOptions()
-    o.binary_location = '/usr/bin/chromium'
-    for a in ('--headless=new', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-              '--disable-background-networking', '--disable-component-update', '--disable-sync',
-              '--window-size=1500,950', '--user-data-dir=' + tempfile.mkdtemp()):
-        o.add_argument(a)
-    d = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=o)
+    d = chromium(tempfile.mkdtemp())
     try:
         d.get(url)
         time.sleep(4)

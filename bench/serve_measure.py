@@ -17,14 +17,8 @@ import tempfile
 import time
 import urllib.request
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
-
-
-def cpu_seconds(pid):
-    with open('/proc/%d/stat' % pid) as f:
-        fields = f.read().rsplit(')', 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf('SC_CLK_TCK')
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'tests', 'support'))
+from chromium import chromium, cpu_seconds  # noqa: E402
 
 
 def main():
@@ -32,13 +26,7 @@ def main():
     seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 20
     server = subprocess.Popen([kvqsim, '--serve', '127.0.0.1:0', '--quiet'], stdout=subprocess.PIPE, text=True)
     url = re.search(r'http://[0-9.]+:\d+/', server.stdout.readline()).group(0)
-    o = webdriver.ChromeOptions()
-    o.binary_location = '/usr/bin/chromium'
-    for a in ('--headless=new', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-              '--disable-background-networking', '--disable-component-update', '--disable-sync',
-              '--window-size=1500,950', '--user-data-dir=' + tempfile.mkdtemp()):
-        o.add_argument(a)
-    d = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=o)
+    d = chromium(tempfile.mkdtemp())
     try:
         d.get(url)
         time.sleep(2)

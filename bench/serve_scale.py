@@ -20,12 +20,8 @@ import urllib.request
 here = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(here, '..', 'tests', 'support'))
 from wsclient import Page  # noqa: E402
+from chromium import cpu_seconds  # noqa: E402
 
-
-def cpu_seconds(pid):
-    with open('/proc/%d/stat' % pid) as f:
-        fields = f.read().rsplit(')', 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf('SC_CLK_TCK')
 
 
 def run(kvqsim, seconds, tractors, page):
