@@ -124,15 +124,21 @@ build_googletest() {
 }
 
 # kvqsim's page server: civetweb with WebSockets, as Debian builds it, but
-# without TLS and CGI, which the page does not use.
-CIVETWEB_RECIPE="civetweb.dll -DUSE_WEBSOCKET -DNO_SSL -DNO_CGI -lws2_32"
+# without TLS and CGI, which the page does not use, and waiting on its
+# sockets with the system's WSAPoll. (Its own stand-in for poll() on Windows
+# hands each socket to select() in two or three sets at once; Wine 8's
+# wineserver then dies on an assertion, "server/sock.c: complete_async_poll:
+# Assertion `output->count == signaled_count' failed", when a connection
+# closes while it is polled, taking every socket of the process with it.)
+CIVETWEB_RECIPE="civetweb.dll -DUSE_WEBSOCKET -DNO_SSL -DNO_CGI -DHAVE_POLL=WSAPoll -lws2_32"
 build_civetweb() {
   built civetweb "$CIVETWEB_RECIPE" && return
   echo "win32-deps: building civetweb for $target" >&2
   local dir
   dir="$(debian_source civetweb)"
   # -w: its own warnings about Windows' 32-bit integer types are not ours to mend.
-  build_c_dll civetweb "$dir" -w -I"$dir/include" -DUSE_WEBSOCKET -DNO_SSL -DNO_CGI -- src/civetweb.c -- -lws2_32
+  build_c_dll civetweb "$dir" -w -I"$dir/include" -DUSE_WEBSOCKET -DNO_SSL -DNO_CGI \
+    -D_WIN32_WINNT=0x0600 -DHAVE_POLL "-Dpoll(fds,count,ms)=WSAPoll(fds,count,ms)" -- src/civetweb.c -- -lws2_32
   mkdir -p "$prefix/include"
   cp "$dir/include/civetweb.h" "$prefix/include/"
   mark_built civetweb "$CIVETWEB_RECIPE"

@@ -101,9 +101,9 @@ TEST_F(PageState, DeletedVesselsAreNamedOnceAndFarOnesComeOnceASecond) {
   ASSERT_NE(Vessel(round, "Tug"), nullptr) << "the round of once a second";
   EXPECT_FALSE(Vessel(round, "Tug")->contains("groups")) << "out of view: its pose only";
   snapshot.SetView(1, 0, 0, 100);
-  const json near = Next();
-  ASSERT_NE(Vessel(near, "Tug"), nullptr);
-  EXPECT_TRUE(Vessel(near, "Tug")->contains("groups")) << "back in view: how it looks now";
+  const json back = Next();
+  ASSERT_NE(Vessel(back, "Tug"), nullptr);
+  EXPECT_TRUE(Vessel(back, "Tug")->contains("groups")) << "back in view: how it looks now";
 }
 
 }  // namespace
