@@ -31,6 +31,7 @@ constexpr const char* MESH_PREFIX = "/mesh/";
 constexpr const char* TEXTURE_PREFIX = "/texture/";
 constexpr auto STATE_FRESH = std::chrono::milliseconds(100);  // a /state.json this old is answered as it is
 constexpr auto STATE_WAIT = std::chrono::milliseconds(300);   // for a newer one, at most
+constexpr auto FIRST_STATE_WAIT = std::chrono::seconds(5);
 constexpr intptr_t REFUSED = -1;  // a page over the limit, told so and closed
 
 // civetweb's threads: one per connection at a time. Enough that idle or
@@ -258,7 +259,9 @@ void Server::SendState(mg_connection* conn, bool head) {
       lock.unlock();
       inputs_->Poke();
       lock.lock();
-      stateCv_.wait_until(lock, now + STATE_WAIT, [&] { return stateVersion_ != version; });
+      // The first state waits for the scene to be loaded.
+      stateCv_.wait_until(lock, now + (state_ ? STATE_WAIT : FIRST_STATE_WAIT),
+                          [&] { return stateVersion_ != version; });
     }
     state = state_;
   }
