@@ -839,12 +839,50 @@ function pushback.aircraft_for(tractor)
   return best
 end
 
+-- A few points clicked on a map as a path the controller can follow: a
+-- Catmull-Rom spline through the aircraft's origin (0, 0) and the points,
+-- leaving in the aircraft's tail direction startTail and arriving in the
+-- direction finalTail (rad; nil: as the points lead), a point every
+-- SMOOTH_STEP metres. Points closer than a metre to the one before are
+-- left out.
+pushback.SMOOTH_STEP = 1.0 -- m
+function pushback.smooth(points, startTail, finalTail)
+  local pts = {{e = 0, n = 0}}
+  for _, p in ipairs(points) do
+    local last = pts[#pts]
+    if (p.e - last.e) ^ 2 + (p.n - last.n) ^ 2 >= 1 then pts[#pts + 1] = {e = p.e, n = p.n} end
+  end
+  if #pts < 2 then return points end
+  local function dist(a, b) return sqrt((a.e - b.e) ^ 2 + (a.n - b.n) ^ 2) end
+  local d1 = dist(pts[1], pts[2])
+  local ctrl = {{e = -d1 * sin(startTail), n = -d1 * cos(startTail)}}
+  for _, p in ipairs(pts) do ctrl[#ctrl + 1] = p end
+  local last, before = pts[#pts], pts[#pts - 1]
+  local dl = dist(before, last)
+  local tail = finalTail or dir_of(last.e - before.e, last.n - before.n)
+  ctrl[#ctrl + 1] = {e = last.e + dl * sin(tail), n = last.n + dl * cos(tail)}
+  local out = {}
+  for i = 2, #ctrl - 2 do
+    local p0, p1, p2, p3 = ctrl[i - 1], ctrl[i], ctrl[i + 1], ctrl[i + 2]
+    local steps = math.max(1, math.ceil(dist(p1, p2) / pushback.SMOOTH_STEP))
+    for k = 1, steps do
+      local t = k / steps
+      local t2, t3 = t * t, t * t * t
+      local function at(a, b, c, d)
+        return 0.5 * (2 * b + (c - a) * t + (2 * a - 5 * b + 4 * c - d) * t2 + (3 * b - a - 3 * c + d) * t3)
+      end
+      out[#out + 1] = {e = at(p0.e, p1.e, p2.e, p3.e), n = at(p0.n, p1.n, p2.n, p3.n)}
+    end
+  end
+  return out
+end
+
 -- The plan of a page for pushback.run: points relative to where the
--- aircraft stands.
+-- aircraft stands, smoothed into a path.
 local function plan_from_scene(aircraft, scene)
   if type(scene) ~= "table" or type(scene.points) ~= "table" then return nil, "no plan" end
   local radius = planet_radius()
-  local lng0, lat0 = aircraft:get_surfacepos()
+  local lng0, lat0, hdg0 = aircraft:get_surfacepos()
   local points = {}
   for i, p in ipairs(scene.points) do
     if type(p) ~= "table" or type(p.lng) ~= "number" or type(p.lat) ~= "number" then
@@ -852,6 +890,8 @@ local function plan_from_scene(aircraft, scene)
     end
     points[i] = {e = wrap(p.lng - lng0) * cos(lat0) * radius, n = (p.lat - lat0) * radius}
   end
+  local finalTail = type(scene.heading) == "number" and wrap(rad(scene.heading) + pi) or nil
+  points = pushback.smooth(points, wrap(hdg0 + pi), finalTail)
   return {points = points, heading = scene.heading, speed = scene.speed, progress = scene.progress}
 end
 
