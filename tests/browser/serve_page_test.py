@@ -1,8 +1,11 @@
-"""A person at the page does a pushback: starts the engine with Ctrl+E,
-couples towbar and airliner with the display keys, reverses and steers with
-the keys, adds a crew member through the input box, quits. The record of
+"""A person at the page does the README's pushback, key by key: starts the
+engine with Ctrl+E, couples towbar and airliner with the display keys,
+selects forward with W and pushes the airliner tail first straight back,
+steers, brakes with Space, releases airliner and towbar with the display
+keys and backs away; the event list tells each coupling with both vessels'
+names. Then adds a crew member through the input box, quits. The record of
 the session then replays headless to the same saved scenario, trace and
-plot. The page's screenshot is kept in the output folder."""
+plot. The page's screenshots are kept in the output folder."""
 
 import argparse
 import http.client
@@ -24,6 +27,7 @@ from selenium.webdriver.common.keys import Keys
 
 # Animation ids of the tractor (the order it creates them in).
 SPEEDOMETER, GEAR_INDICATOR = 8, 11
+PUSHED = 20  # m the airliner goes back straight, tail first
 
 
 def main():
@@ -128,6 +132,9 @@ def session(d, url, out):
     def tug(s):
         return next(v for v in s['vessels'] if v['name'] == 'Tug')
 
+    def jet(s):
+        return next(v for v in s['vessels'] if v['name'] == 'Jet')
+
     def display(s):
         return [t['text'] for a in s['cockpit']['areas'] for t in a.get('texts', [])]
 
@@ -147,49 +154,74 @@ def session(d, url, out):
     ActionChains(d).key_down(Keys.CONTROL).send_keys('e').key_up(Keys.CONTROL).perform()
     wait('the display after Ctrl+E', lambda s: 'Attach Towbar to' in display(s))
 
-    # Towbar and airliner with the display key under "Front".
+    # Towbar and airliner with the display key under "Front"; the event list
+    # names both vessels of each coupling.
+    def events():
+        return [e.text for e in d.find_elements(By.CSS_SELECTOR, '[data-role="events"] li')]
+
+    def wait_event(what, pred, timeout=10):
+        end = time.time() + timeout
+        while time.time() < end:
+            if any(pred(t) for t in events()):
+                return
+            time.sleep(0.05)
+        raise SystemExit('FAILED: no event for %s; events: %r' % (what, events()[-8:]))
+
     d.find_element(By.CSS_SELECTOR, '[data-area="12"]').click()
     wait('the towbar', lambda s: 'Towbar Attached to: Front' in display(s))
+    wait_event('the towbar coupled', lambda t: 'Tug_Towbar' in t and 'Tug' in t.replace('Tug_Towbar', '') and
+               'attached' in t)
     d.find_element(By.CSS_SELECTOR, '[data-area="12"]').click()
     s = wait('the airliner', lambda s: 'Vessel Attached:Jet' in display(s))
-    check(next(v for v in s['vessels'] if v['name'] == 'Jet')['parent'] is not None, 'the airliner hangs on nothing')
+    check(jet(s)['parent'] is not None, 'the airliner hangs on nothing')
+    wait_event('the airliner coupled', lambda t: 'Jet' in t and 'Tug' in t and 'attached' in t)
 
-    # Reverse, accelerate, steer while the key is held, then brake to a stop.
-    keys('s')
-    wait('reverse', lambda s: tug(s)['anims'][GEAR_INDICATOR] == 0)
-    start = tug(state())
+    # Forward gear pushes: the tractor faces the airliner's nose. Straight
+    # back by 20 m or more, tail first.
+    start = jet(state())
+    keys('w')
+    wait('forward', lambda s: tug(s)['anims'][GEAR_INDICATOR] > 0.5)
     keys(Keys.ARROW_UP, Keys.ARROW_UP, Keys.ARROW_UP)
     wait('the accelerator', lambda s: abs(s['controls']['main'] - 0.3) < 1e-9)
+    pushed = wait('the straight pushback', lambda s: start['east'] - jet(s)['east'] >= PUSHED, timeout=60)
+    turned = math.degrees(math.remainder(jet(pushed)['hdg'] - start['hdg'], 2 * math.pi))
+    check(abs(turned) < 5, 'the airliner turned %.1f degrees on the straight push' % turned)
+    check(abs(jet(pushed)['north'] - start['north']) < 1, 'the airliner left the line of its axis')
+    d.save_screenshot(os.path.join(out, 'pushback.png'))
+
+    # Then steer a little, and brake to a stop with Space.
     ActionChains(d).key_down(Keys.ARROW_LEFT).perform()
     wait('steering', lambda s: s['controls']['rudder'] == -1)
-    moved = wait('the pushback', lambda s: (tug(s)['east'] - start['east']) ** 2 +
-                 (tug(s)['north'] - start['north']) ** 2 > 4, timeout=20)
-    check(abs(tug(moved)['hdg'] - start['hdg']) > 0.01, 'the tractor did not turn')
+    time.sleep(1)
     ActionChains(d).key_up(Keys.ARROW_LEFT).perform()
     wait('straight ahead', lambda s: s['controls']['rudder'] == 0)
     keys(Keys.ARROW_DOWN, Keys.ARROW_DOWN, Keys.ARROW_DOWN)
     ActionChains(d).key_down(Keys.SPACE).perform()
     wait('a stop', lambda s: tug(s)['anims'][SPEEDOMETER] == 0 and s['controls']['brake'] == 1, timeout=20)
-    d.save_screenshot(os.path.join(out, 'pushback.png'))
     ActionChains(d).key_up(Keys.SPACE).perform()
 
-    # Uncouple with the display keys, then back away from the airliner's nose.
+    # Release the airliner and the towbar with the display keys, then back
+    # away from the airliner's nose in reverse.
     d.find_element(By.CSS_SELECTOR, '[data-area="12"]').click()
-    s = wait('the airliner let go', lambda s: next(v for v in s['vessels'] if v['name'] == 'Jet')['parent'] is None)
+    s = wait('the airliner let go', lambda s: jet(s)['parent'] is None)
+    wait_event('the airliner released', lambda t: 'Jet' in t and 'released' in t)
     d.find_element(By.CSS_SELECTOR, '[data-area="13"]').click()
     wait('the towbar let go', lambda s: 'Attach Towbar to' in display(s))
-    jet = next(v for v in s['vessels'] if v['name'] == 'Jet')
+    keys('s', 's')
+    wait('reverse', lambda s: tug(s)['anims'][GEAR_INDICATOR] == 0)
     keys(Keys.ARROW_UP, Keys.ARROW_UP, Keys.ARROW_UP)
 
     def apart(s):
-        t = tug(s)
-        return math.hypot(t['east'] - jet['east'], t['north'] - jet['north'])
+        return math.hypot(tug(s)['east'] - jet(s)['east'], tug(s)['north'] - jet(s)['north'])
     near = apart(state())
-    wait('driving away', lambda s: apart(s) > near + 10, timeout=20)
+    wait('backing away', lambda s: apart(s) > near + 10, timeout=30)
     keys(Keys.ARROW_DOWN, Keys.ARROW_DOWN, Keys.ARROW_DOWN)
     ActionChains(d).key_down(Keys.SPACE).perform()
-    wait('a stop', lambda s: tug(s)['anims'][SPEEDOMETER] == 0, timeout=20)
+    s = wait('a stop', lambda s: tug(s)['anims'][SPEEDOMETER] == 0, timeout=20)
     ActionChains(d).key_up(Keys.SPACE).perform()
+    coupled = [v['name'] for v in s['vessels'] if v['parent'] is not None]
+    check(not coupled, 'still coupled at the end: %r' % coupled)
+    d.save_screenshot(os.path.join(out, 'apart.png'))
 
     # A crew member through the input box; a one-letter name is refused.
     keys('4')
