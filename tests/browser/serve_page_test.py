@@ -237,6 +237,12 @@ def session(d, url, out):
     wait('the function box', lambda s: (s['inputbox'] or '').startswith('Enter function'))
     d.find_element(By.CSS_SELECTOR, '[data-role="inputbox"]').send_keys('Crew', Keys.ENTER)
     wait('the box closed', lambda s: s['inputbox'] is None)
+    # The crew list shows the new member aboard the tractor.
+    end = time.time() + 10
+    while 'Anna Berg' not in d.find_element(By.CSS_SELECTOR, '[data-role="crew"]').text and time.time() < end:
+        time.sleep(0.1)
+    check('Anna Berg' in d.find_element(By.CSS_SELECTOR, '[data-role="crew"]').text, 'Anna Berg is not in the crew list')
+    check(any('answered: Anna Berg' in t for t in events()), 'the answered input box is not in the event list')
 
     # A bad message is answered with an error and changes nothing.
     reply = d.execute_async_script('''
