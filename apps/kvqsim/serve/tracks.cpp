@@ -1,6 +1,7 @@
 #include "apps/kvqsim/serve/tracks.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include <nlohmann/json.hpp>
 
