@@ -11,16 +11,14 @@ import argparse
 import json
 import math
 import os
-import re
 import shutil
 import subprocess
 import sys
-import threading
 import time
 import urllib.request
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
-from wsclient import Page  # noqa: E402
+from wsclient import Page, serving_port  # noqa: E402
 
 SPACE = 0x39
 
@@ -50,7 +48,7 @@ def main():
     server = subprocess.Popen(base + ['--serve', '127.0.0.1:0', '--record', record, '--save', saved],
                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     try:
-        flown = push(serving_port(server), server)
+        flown = push(serving_port(server, 30), server)
     finally:
         if server.poll() is None:
             server.kill()
@@ -64,7 +62,7 @@ def main():
     server = subprocess.Popen(base + ['--serve', '127.0.0.1:0'], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                               text=True)
     try:
-        page = Page(serving_port(server))
+        page = Page(serving_port(server, 30))
         s = page.wait('the first state', lambda s: s['focus'] == 'Tug')
         check(s.get('plans') and s['plans'][0]['aircraft'] == 'Jet', 'no plan offered: %r' % s.get('plans'))
         offered = s['plans'][0]
@@ -80,13 +78,6 @@ def main():
     print('serve_pushback: passed')
 
 
-def serving_port(server):
-    found = []
-    reader = threading.Thread(target=lambda: found.append(server.stdout.readline()), daemon=True)
-    reader.start()
-    reader.join(20)
-    check(found and 'serving' in found[0], 'kvqsim did not say it serves: %r' % found)
-    return int(re.search(r':(\d+)/', found[0]).group(1))
 
 
 def answer(page, seq, timeout=10):

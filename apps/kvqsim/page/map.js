@@ -177,14 +177,21 @@ export class SceneMap {
     const at = { east: e, north: n, hdg };
     ctx.strokeStyle = stroke;
     for (const poly of this.outlines(v)) {
-      ctx.beginPath();
-      poly.forEach(([x, z], i) => {
-        const [sx, sy] = this.vesselPoint(at, x, z);
-        if (i === 0) ctx.moveTo(sx, sy); else ctx.lineTo(sx, sy);
-      });
-      ctx.closePath();
+      this.tracePolygon(at, poly);
       ctx.stroke();
     }
+  }
+
+  // A polygon of a vessel's frame (x right, z forward) placed at the pose
+  // `at` ({ east, north, hdg }), as the context's path.
+  tracePolygon(at, poly) {
+    const { ctx } = this;
+    ctx.beginPath();
+    poly.forEach(([x, z], i) => {
+      const [sx, sy] = this.vesselPoint(at, x, z);
+      if (i === 0) ctx.moveTo(sx, sy); else ctx.lineTo(sx, sy);
+    });
+    ctx.closePath();
   }
 
   gridStep() {
@@ -264,12 +271,7 @@ export class SceneMap {
       ctx.beginPath(); ctx.arc(x, y, 4, 0, 2 * Math.PI); ctx.fill(); ctx.stroke();
     }
     for (const poly of outlines) {
-      ctx.beginPath();
-      poly.forEach(([x, z], i) => {
-        const [sx, sy] = this.vesselPoint(v, x, z);
-        if (i === 0) ctx.moveTo(sx, sy); else ctx.lineTo(sx, sy);
-      });
-      ctx.closePath();
+      this.tracePolygon(v, poly);
       ctx.fill();
       ctx.stroke();
     }
