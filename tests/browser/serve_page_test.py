@@ -5,7 +5,9 @@ steers, brakes with Space, releases airliner and towbar with the display
 keys and backs away; the event list tells each coupling with both vessels'
 names. Then adds a crew member through the input box, quits. The record of
 the session then replays headless to the same saved scenario, trace and
-plot. The page's screenshots are kept in the output folder."""
+plot. In a second session the pushback is planned on the map, started and
+stopped with the page's buttons. The page's screenshots are kept in the
+output folder."""
 
 import argparse
 import http.client
@@ -74,8 +76,74 @@ def main():
         check(read(live[k]) == read(again[k]), 'the replay\'s %s differs from the session\'s' % k)
     saved = read(live['scn']).decode()
     check('Anna' in saved and 'Berg' in saved, 'the new crew member is not in the saved scenario')
+    planner(kvqsim, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(args.kvqsim))), 'root'), out)
     print('browser_serve_page: passed (record of %d inputs replayed to the same end)' %
           (len(read(record).splitlines()) - 2))
+
+
+def planner(kvqsim, build_root, out):
+    """The pushback planned on the map: two clicks behind the airliner, the
+    sweep shown, Start, and Stop leaving the tractor braked. In a root of its
+    own, since the plan flown is kept there."""
+    root = os.path.join(out, 'root')
+    shutil.copytree(build_root, root)
+    server = subprocess.Popen(kvqsim + ['--serve', '127.0.0.1:0', '--root', root, '--quiet'],
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    d = None
+    try:
+        url = re.search(r'http://[0-9.]+:\d+/', server.stdout.readline()).group(0)
+        d = browser(out)
+        d.get(url)
+
+        def state():
+            with urllib.request.urlopen(url + 'state.json', timeout=5) as r:
+                return json.loads(r.read())
+
+        def until(what, pred, timeout=15):
+            end = time.time() + timeout
+            while time.time() < end:
+                if pred():
+                    return
+                time.sleep(0.1)
+            raise SystemExit('FAILED: waiting for %s' % what)
+
+        jet = lambda: next(v for v in state()['vessels'] if v['name'] == 'Jet')  # noqa: E731
+        until('the page', lambda: d.find_element(By.ID, 'status').text == 'connected')
+        e0 = jet()['east']
+        check(d.find_element(By.CSS_SELECTOR, '[data-role="plan-start"]').get_attribute('disabled'),
+              'Start is enabled without a plan')
+        # The map follows the tractor (at the origin); zoomed out to 12 / 1.5^3 px a metre.
+        for _ in range(3):
+            d.find_element(By.ID, 'zoom-out').click()
+        scale = 12 / 1.5 ** 3
+        d.find_element(By.ID, 'plan-tool').click()
+        m = d.find_element(By.ID, 'map')
+        for e in (e0 - 15, e0 - 30):
+            ActionChains(d).move_to_element_with_offset(m, round(e * scale), 0).click().perform()
+        note = lambda: d.find_element(By.ID, 'plan-note').text  # noqa: E731
+        until('the plan tried', lambda: note().startswith('Jet:'))
+        d.save_screenshot(os.path.join(out, 'planner.png'))
+        d.find_element(By.CSS_SELECTOR, '[data-role="plan-start"]').click()
+        until('the push', lambda: e0 - jet()['east'] > 3, timeout=30)
+        d.find_element(By.CSS_SELECTOR, '[data-role="plan-stop"]').click()
+        until('the stop', lambda: (state()['pushback'] or {}).get('phase') == 'stopped')
+        progress = d.find_element(By.CSS_SELECTOR, '[data-role="plan-progress"]')
+        until('the progress shown', lambda: 'stopped' in progress.text)
+        time.sleep(3)
+        before = jet()['east']
+        time.sleep(1)
+        check(abs(jet()['east'] - before) < 1e-3, 'the airliner still moves after Stop')
+        check(d.find_element(By.CSS_SELECTOR, '[data-role="plan-stop"]').get_attribute('disabled'),
+              'Stop is enabled with nothing running')
+        d.save_screenshot(os.path.join(out, 'planner-stopped.png'))
+        d.find_element(By.ID, 'quit').click()
+        check(server.wait(timeout=20) == 0, 'kvqsim did not end with 0 after quit: ' + server.stderr.read())
+    finally:
+        if d:
+            d.quit()
+        if server.poll() is None:
+            server.kill()
+        shutil.rmtree(os.path.join(out, 'profile'), ignore_errors=True)
 
 
 def check(cond, message):

@@ -216,7 +216,7 @@ void LiveDriver::OfferPlans() {
   for (DWORD i = 0, n = oapiGetVesselCount(); i < n; ++i) {
     OBJHANDLE h = oapiGetVesselByIndex(static_cast<int>(i));
     double lng = 0, lat = 0, hdg = 0;
-    if (h == nullptr || sim::GetParent(h) != nullptr || !sim::GetSurfacePos(h, &lng, &lat, &hdg)) continue;
+    if (h == nullptr || !sim::GetSurfacePos(h, &lng, &lat, &hdg)) continue;
     for (StoredPlan& p : plans_.At(options_.scenarioName, lng, lat, hdg, radius))
       if (p.aircraft == NameOf(h)) offered.push_back(std::move(p));
   }
