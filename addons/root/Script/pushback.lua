@@ -861,18 +861,33 @@ function pushback.smooth(points, startTail, finalTail)
   local dl = dist(before, last)
   local tail = finalTail or dir_of(last.e - before.e, last.n - before.n)
   ctrl[#ctrl + 1] = {e = last.e + dl * sin(tail), n = last.n + dl * cos(tail)}
+  -- Each piece of the spline is traced finely, then cut into pieces of
+  -- about SMOOTH_STEP metres along its length, ending on the clicked point.
   local out = {}
   for i = 2, #ctrl - 2 do
     local p0, p1, p2, p3 = ctrl[i - 1], ctrl[i], ctrl[i + 1], ctrl[i + 2]
-    local steps = math.max(1, math.ceil(dist(p1, p2) / pushback.SMOOTH_STEP))
-    for k = 1, steps do
-      local t = k / steps
+    local function at(a, b, c, d, t)
       local t2, t3 = t * t, t * t * t
-      local function at(a, b, c, d)
-        return 0.5 * (2 * b + (c - a) * t + (2 * a - 5 * b + 4 * c - d) * t2 + (3 * b - a - 3 * c + d) * t3)
-      end
-      out[#out + 1] = {e = at(p0.e, p1.e, p2.e, p3.e), n = at(p0.n, p1.n, p2.n, p3.n)}
+      return 0.5 * (2 * b + (c - a) * t + (2 * a - 5 * b + 4 * c - d) * t2 + (3 * b - a - 3 * c + d) * t3)
     end
+    local fine, lens = {p1}, {0}
+    local n = math.max(8, math.ceil(dist(p1, p2) * 20))
+    for k = 1, n do
+      local q = {e = at(p0.e, p1.e, p2.e, p3.e, k / n), n = at(p0.n, p1.n, p2.n, p3.n, k / n)}
+      lens[#lens + 1] = lens[#lens] + dist(fine[#fine], q)
+      fine[#fine + 1] = q
+    end
+    local total = lens[#lens]
+    local m = math.max(1, math.ceil(total / pushback.SMOOTH_STEP - 1e-9))
+    local j = 2
+    for k = 1, m - 1 do
+      local want = total * k / m
+      while lens[j] < want do j = j + 1 end
+      local f = (want - lens[j - 1]) / math.max(lens[j] - lens[j - 1], 1e-12)
+      out[#out + 1] = {e = fine[j - 1].e + f * (fine[j].e - fine[j - 1].e),
+                       n = fine[j - 1].n + f * (fine[j].n - fine[j - 1].n)}
+    end
+    out[#out + 1] = {e = p2.e, n = p2.n}
   end
   return out
 end
