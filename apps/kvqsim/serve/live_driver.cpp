@@ -108,7 +108,6 @@ void LiveDriver::ApplyQueued() {
         if (ok)
           snapshot_.Events().Add(oapiGetSimTime(), in.escape ? "input box '" + title + "' closed with Escape"
                                                             : "input box '" + title + "' answered: " + in.text);
-        if (ok) inputbox_ = sim::InputBoxOpen() ? sim::InputBoxTitle() : "";
         break;
       }
       case InputKind::Quit:
