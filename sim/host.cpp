@@ -598,4 +598,9 @@ void SetVesselHook(VesselHook hook, void* user) {
   W().hookUser = user;
 }
 
+void SetAttachHook(AttachHook hook, void* user) {
+  W().attachHook = hook;
+  W().attachHookUser = user;
+}
+
 }  // namespace sim

@@ -191,6 +191,7 @@ bool Attach(Vessel* parent, Attachment* pp, Vessel* child, Attachment* cp) {
   cp->peerPoint = pp;
   child->parentPoint = cp;
   PlaceChildren(parent);
+  if (W().attachHook != nullptr) W().attachHook(parent, child, true, W().attachHookUser);
   return true;
 }
 
@@ -210,6 +211,7 @@ void Detach(Attachment* pp) {
   c->parentPoint = nullptr;
   // A released vessel settles on the ground where it is.
   SettleAt(c, c->pos, c->R);
+  if (W().attachHook != nullptr) W().attachHook(pp->owner, c, false, W().attachHookUser);
 }
 
 }  // namespace host

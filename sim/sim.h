@@ -244,4 +244,9 @@ const char* DebugString();
 using VesselHook = void (*)(OBJHANDLE h, bool created, void* user);
 void SetVesselHook(VesselHook hook, void* user);
 
+// Called by the host whenever a child is attached to a parent or released
+// from it, so a runner can tell what happened.
+using AttachHook = void (*)(OBJHANDLE parent, OBJHANDLE child, bool attached, void* user);
+void SetAttachHook(AttachHook hook, void* user);
+
 }  // namespace sim

@@ -298,6 +298,8 @@ struct World {
   void* lua = nullptr;
   sim::VesselHook hook = nullptr;
   void* hookUser = nullptr;
+  sim::AttachHook attachHook = nullptr;
+  void* attachHookUser = nullptr;
   std::string description;
   std::vector<PendingAttach> pending;
   VESSELSTATUS2* loading = nullptr;  // host status of the vessel whose block is being read

@@ -1,14 +1,20 @@
 // The served session's pure parts: the page's messages as kvqsim checks
 // them, the record of a session, the checks of a request's Host and Origin,
-// the listening address and the real-time schedule.
+// the listening address and the real-time schedule, the tracks and events
+// kept for the pages, and the pushback plans kept per stand.
 #include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
 
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
+#include "apps/kvqsim/serve/event_log.h"
 #include "apps/kvqsim/serve/pacing.h"
+#include "apps/kvqsim/serve/plan_store.h"
+#include "apps/kvqsim/serve/tracks.h"
 #include "apps/kvqsim/session/protocol.h"
 #include "apps/kvqsim/session/record.h"
 #include "apps/kvqsim/serve/requests.h"
@@ -105,6 +111,132 @@ TEST(Protocol, BadMessagesAreRefusedWithAReason) {
   int64_t seq = -1;
   Refusal(R"({"type":"key","code":999,"down":true,"seq":41})", &seq);
   EXPECT_EQ(seq, 41);
+}
+
+TEST(Protocol, PushbackPlansStartAreTriedAndStop) {
+  Input start = Decode(R"({"type":"pushback","points":[{"e":-30,"n":0},{"e":-40.5,"n":2}],"heading":90,"seq":3})");
+  EXPECT_EQ(start.kind, InputKind::Pushback);
+  ASSERT_EQ(start.points.size(), 2u);
+  EXPECT_DOUBLE_EQ(start.points[1].e, -40.5);
+  EXPECT_DOUBLE_EQ(start.points[1].n, 2.0);
+  EXPECT_DOUBLE_EQ(start.heading, 90.0);
+  EXPECT_FALSE(start.stop || start.check);
+  EXPECT_TRUE(Decode(R"({"type":"pushback","points":[{"e":1,"n":2}],"heading":-45,"check":true})").check);
+  EXPECT_TRUE(Decode(R"({"type":"pushback","stop":true})").stop);
+
+  std::string many = R"({"type":"pushback","heading":0,"points":[)";
+  for (size_t i = 0; i <= MAX_PLAN_POINTS; ++i) many += std::string(i ? "," : "") + R"({"e":1,"n":1})";
+  many += "]}";
+  const std::pair<std::string, std::string> cases[] = {
+      {R"({"type":"pushback","stop":false})", "'stop' must be true"},
+      {R"({"type":"pushback","stop":true,"heading":3})", "unknown field 'heading'"},
+      {R"({"type":"pushback","points":[{"e":1,"n":2}]})", "missing field 'heading'"},
+      {R"({"type":"pushback","points":[],"heading":0})", "list of 1 to"},
+      {R"({"type":"pushback","points":[{"e":1}],"heading":0})", "{\"e\": metres, \"n\": metres}"},
+      {R"({"type":"pushback","points":[{"e":1,"n":2,"x":0}],"heading":0})", "{\"e\": metres"},
+      {R"({"type":"pushback","points":[{"e":"1","n":2}],"heading":0})", "{\"e\": metres"},
+      {R"({"type":"pushback","points":[{"e":1e8,"n":2}],"heading":0})", "out of range"},
+      {R"({"type":"pushback","points":[{"e":1,"n":2}],"heading":400})", "within -360..360"},
+      {R"({"type":"pushback","points":[{"e":1,"n":2}],"heading":0,"speed":3})", "unknown field 'speed'"},
+      {many, "list of 1 to"},
+  };
+  for (const auto& [text, reason] : cases)
+    EXPECT_NE(Refusal(text).find(reason), std::string::npos) << text << ": " << Refusal(text);
+
+  // A record keeps a push as it was sent, and reads it back the same.
+  for (const Input& in : {start, Decode(R"({"type":"pushback","stop":true})")}) {
+    Input back;
+    std::string error;
+    ASSERT_TRUE(InputFromJson(InputToJson(in), true, &back, &error)) << error;
+    EXPECT_EQ(InputToJson(back), InputToJson(in));
+  }
+}
+
+TEST(Tracks, AJumpStartsANewPieceAndEachPageGetsOnlyWhatItLacks) {
+  TrackLog log;
+  int tug = 0, bar = 0;
+  const OBJHANDLE a = &tug, b = &bar;
+  const std::unordered_map<OBJHANDLE, std::string> names{{a, "Tug"}, {b, "Tug_Towbar"}};
+  // The tractor drives 1 m a frame (60 m/s would be a jump; this is 10 m/s).
+  for (int i = 0; i <= 10; ++i) log.Sample(a, i * 0.1, i * 1.0, 0, nullptr);
+  // The towbar stands 40 m off, then is attached to the tractor: it jumps.
+  log.Sample(b, 0.0, 40, 0, nullptr);
+  log.Sample(b, 0.1, 40, 0, nullptr);  // stood still: nothing new
+  log.Sample(b, 0.2, 5, 0, a);
+  // A vessel moved by a script 30 m within one frame jumps as well.
+  log.Sample(a, 1.1, 40, 0, nullptr);
+
+  TrackLog::Sent first;
+  const nlohmann::json j = nlohmann::json::parse(log.Since(&first, names));
+  ASSERT_EQ(j["Tug"].size(), 12u);
+  EXPECT_EQ(j["Tug"][10], nlohmann::json({10.0, 0.0}));
+  EXPECT_EQ(j["Tug"][11], nlohmann::json({40.0, 0.0, 1}));  // a new piece
+  ASSERT_EQ(j["Tug_Towbar"].size(), 2u);
+  EXPECT_EQ(j["Tug_Towbar"][1], nlohmann::json({5.0, 0.0, 1}));
+  EXPECT_EQ(log.Since(&first, names), "{}");  // nothing new for this page
+
+  log.Sample(a, 1.2, 41, 0, nullptr);
+  TrackLog::Sent later;  // a page that connects later gets everything
+  EXPECT_EQ(nlohmann::json::parse(log.Since(&later, names))["Tug"].size(), 13u);
+  EXPECT_EQ(nlohmann::json::parse(log.Since(&first, names))["Tug"], nlohmann::json::parse("[[41.0,0.0]]"));
+}
+
+TEST(Events, APageThatComesLaterGetsTheWholeSession) {
+  EventLog log;
+  log.Add(0, "Tug created (KVQ_R7700)");
+  log.Add(6.5, "Tug_Towbar attached to Tug");
+  const uint64_t seen = log.End();
+  log.Add(7.25, "Jet attached to Tug");
+  EXPECT_EQ(nlohmann::json::parse(log.Since(0)).size(), 3u);
+  const nlohmann::json fresh = nlohmann::json::parse(log.Since(seen));
+  ASSERT_EQ(fresh.size(), 1u);
+  EXPECT_EQ(fresh[0]["text"], "Jet attached to Tug");
+  EXPECT_DOUBLE_EQ(fresh[0]["t"].get<double>(), 7.25);
+  EXPECT_EQ(log.Since(log.End()), "[]");
+}
+
+TEST(Plans, KeptPerScenarioAndStandAndReadInTheNextSession) {
+  const std::string path = ::testing::TempDir() + "/kvq_plans_test.json";
+  std::remove(path.c_str());
+  constexpr double R = 6371010.0, M = 1.0 / R;  // a metre of latitude (rad)
+  const double lng = -1.408, lat = 0.4978, hdg = PI / 2;
+  StoredPlan p;
+  p.scenario = "pushback.scn";
+  p.aircraft = "Jet";
+  p.lng = lng;
+  p.lat = lat;
+  p.hdg = hdg;
+  p.points = {{lng - 30 * M, lat}, {lng - 40 * M, lat + 5 * M}};
+  p.heading = 180;
+  {
+    PlanStore store;
+    store.Load(path);  // none yet
+    EXPECT_TRUE(store.At("pushback.scn", lng, lat, hdg, R).empty());
+    ASSERT_TRUE(store.Keep(p, R));
+    ASSERT_TRUE(store.Keep(p, R));  // the same plan once
+    StoredPlan other = p;
+    other.heading = 90;
+    ASSERT_TRUE(store.Keep(other, R));
+  }
+  PlanStore next;
+  next.Load(path);
+  const std::vector<StoredPlan> here = next.At("pushback.scn", lng + 2 * M, lat, hdg + 0.05, R);
+  ASSERT_EQ(here.size(), 2u);
+  EXPECT_DOUBLE_EQ(here[0].heading, 90);  // the newest first
+  EXPECT_EQ(here[1].aircraft, "Jet");
+  ASSERT_EQ(here[1].points.size(), 2u);
+  EXPECT_NEAR(here[1].points[1].second, lat + 5 * M, 1e-12);
+  EXPECT_TRUE(next.At("other.scn", lng, lat, hdg, R).empty());
+  EXPECT_TRUE(next.At("pushback.scn", lng, lat + 30 * M, hdg, R).empty());  // another stand
+  EXPECT_TRUE(next.At("pushback.scn", lng, lat, hdg + PI, R).empty());      // facing the other way
+
+  // A damaged file offers nothing and is written anew.
+  std::ofstream(path) << "{\"plans\": [{\"scenario\": 1}";
+  PlanStore damaged;
+  damaged.Load(path);
+  EXPECT_TRUE(damaged.At("pushback.scn", lng, lat, hdg, R).empty());
+  EXPECT_TRUE(damaged.Keep(p, R));
+  std::remove(path.c_str());
 }
 
 TEST(Record, WrittenAndReadBackTheSame) {

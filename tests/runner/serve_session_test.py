@@ -14,17 +14,15 @@ import argparse
 import http.client
 import json
 import os
-import re
 import shutil
 import socket
 import subprocess
 import sys
-import threading
 import time
 import urllib.request
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
-from wsclient import Page  # noqa: E402
+from wsclient import Page, serving_port  # noqa: E402
 
 # Scan codes.
 ARROW_LEFT, SPACE, KEY_E, KEY_W, KEY_4 = 0xCB, 0x39, 0x12, 0x11, 0x05
@@ -73,14 +71,6 @@ def main():
     print('serve_session: passed')
 
 
-def serving_port(server):
-    """The port from the line kvqsim prints once it serves (10 s at most)."""
-    found = []
-    reader = threading.Thread(target=lambda: found.append(server.stdout.readline()), daemon=True)
-    reader.start()
-    reader.join(10)
-    check(found and 'serving' in found[0], 'kvqsim did not say it serves within 10 s: %r' % found)
-    return int(re.search(r':(\d+)/', found[0]).group(1))
 
 
 def state_json(port):

@@ -6,6 +6,7 @@ server's tests and benchmarks."""
 import base64
 import json
 import os
+import re
 import socket
 import struct
 import threading
@@ -109,3 +110,15 @@ class Page:
 
     def close(self):
         self.sock.close()
+
+
+def serving_port(server, within=10):
+    """The port from the line kvqsim prints once it serves; the test fails
+    when it does not say so within `within` seconds."""
+    found = []
+    reader = threading.Thread(target=lambda: found.append(server.stdout.readline()), daemon=True)
+    reader.start()
+    reader.join(within)
+    if not (found and 'serving' in found[0]):
+        raise SystemExit('FAILED: kvqsim did not say it serves within %d s: %r' % (within, found))
+    return int(re.search(r':(\d+)/', found[0]).group(1))

@@ -438,6 +438,7 @@ function pushback.follow(F, pose, b1, b2)
     -- The push ends at the last point: what lies beyond it does not count.
     pathCurvature = pushback.path_curvature(qpath, math.min(s + k.preview, qpath.length - 0.5 * k.window), k.window),
   }
+  F.headingError = st.headingError
   local d = pushback.steer(st, g, k)
   -- The aircraft's rolling point moves about cos b1 cos b2 as far as the
   -- tractor does.
@@ -480,8 +481,17 @@ pushback.DRY_RUN_STEP = 0.05 -- m of the tractor's travel per step
 -- a summary {maxTowbar=, maxOff=, errPos=, errHdg=, distance=} (rad, m, m,
 -- degrees, m), or nil, the reason the push would stop, and the summary so
 -- far.
-function pushback.dry_run(F, pose, b1, b2)
+--
+-- With a table `poses`, the aircraft's poses {e=, n=, hdg=} are added to it
+-- every POSE_EVERY metres of the tractor's travel, the first and the last
+-- among them: the outline the aircraft sweeps.
+pushback.POSE_EVERY = 1.0 -- m
+function pushback.dry_run(F, pose, b1, b2, poses)
   local g = F.g
+  local nextPose = 0
+  local function keep(p)
+    if poses then poses[#poses + 1] = {e = p.e, n = p.n, hdg = p.hdg} end
+  end
   local seg = F.seg
   local e, n, h0 = tractor_pose(g, pose, b1, b2)
   local t1, t2 = b1, b1 + b2
@@ -489,6 +499,8 @@ function pushback.dry_run(F, pose, b1, b2)
   local sum = {maxTowbar = 0, maxOff = 0, distance = 0}
   local limit = 3 * F.qpath.length + 50
   local reason
+  keep(pose)
+  nextPose = pushback.POSE_EVERY
   while true do
     sum.maxTowbar = math.max(sum.maxTowbar, abs(b1))
     local d, togo = pushback.follow(F, pose, b1, b2)
@@ -514,7 +526,12 @@ function pushback.dry_run(F, pose, b1, b2)
     e, n = e + step * sin(h0), n + step * cos(h0)
     sum.distance = sum.distance + step
     pose, b1, b2 = chain_pose(g, e, n, h0, t1, t2)
+    if sum.distance >= nextPose then
+      keep(pose)
+      nextPose = nextPose + pushback.POSE_EVERY
+    end
   end
+  keep(pose)
   F.seg = seg
   local last = F.path.pts[#F.path.pts]
   sum.errPos = sqrt((pose.e - last.e) ^ 2 + (pose.n - last.n) ^ 2)
@@ -658,9 +675,28 @@ function pushback.check(tractor, aircraft, plan)
 end
 
 -- Pushes aircraft along plan with tractor. See the head of this file.
+--
+-- A table plan.progress, when given, is kept up to date for whoever watches:
+-- phase ("coupling", "pushing", "stopping", "done" or "failed"), togo (m of
+-- the tractor's travel still to go), off (m the aircraft is off the path),
+-- heading (degrees the aircraft's heading is off the path's), and at the
+-- end errPos and errHdg, or reason.
+local push
 function pushback.run(tractor, aircraft, plan)
+  local progress = type(plan) == "table" and type(plan.progress) == "table" and plan.progress or {}
+  local errPos, errHdg = push(tractor, aircraft, plan, progress)
+  if errPos then
+    progress.phase, progress.errPos, progress.errHdg, progress.togo = "done", errPos, errHdg, 0
+  else
+    progress.phase, progress.reason = "failed", errHdg
+  end
+  return errPos, errHdg
+end
+
+push = function(tractor, aircraft, plan, progress)
   local c, reason = prepare(tractor, aircraft, plan)
   if not c then return nil, reason end
+  progress.phase = "coupling"
   local speed = clamp(tonumber(plan.speed) or pushback.DEFAULT_SPEED, 0.2, 5)
   local radius, lng0, lat0, hdg0 = c.radius, c.lng0, c.lat0, c.hdg0
   local F, coupled = c.F, c.coupled
@@ -718,9 +754,13 @@ function pushback.run(tractor, aircraft, plan)
       break
     end
     tractor:set_controlsurfacelevel(AIRCTRL.RUDDER, d)
+    progress.togo, progress.off, progress.heading = togo, F.y, deg(F.headingError)
 
     -- Speed: full speed while far, then a steady deceleration onto the
     -- last point, braking as hard as it takes to stop there.
+    if progress.phase ~= "stopping" then
+      progress.phase = sqrt(2 * pushback.A_STOP * togo) < speed and "stopping" or "pushing"
+    end
     if togo <= 0.01 then
       hold(tractor, 1)
       if v == 0 then
@@ -759,6 +799,170 @@ function pushback.run(tractor, aircraft, plan)
   local errPos = sqrt((pose.e - last.e) ^ 2 + (pose.n - last.n) ^ 2)
   local errHdg = deg(wrap(pose.hdg - (F.path.finalTail - pi)))
   return errPos, errHdg
+end
+
+---------------------------------------------------------------------------
+-- For a runner's page: plans in the scene's terms, points by longitude and
+-- latitude (radians) and the final heading in degrees, for a tractor and
+-- whatever aircraft it pushes.
+
+pushback.FIND_REACH = 40 -- m from the tractor's front within which an uncoupled aircraft is found
+
+-- The aircraft the tractor pushes: the vessel on its front hitch, else the
+-- nearest vessel ahead of it within FIND_REACH whose class has a tow point.
+function pushback.aircraft_for(tractor)
+  if not tractor or not tractor.mode then return nil, "the focus vessel is not a tractor" end
+  local name = tractor:get_name()
+  if tractor:mode() == 2 then
+    local load = front_load(tractor)
+    local v = load and vessel.get_interface(load)
+    if v then return v end
+  end
+  local radius = planet_radius()
+  local lng0, lat0, h0 = tractor:get_surfacepos()
+  local best, bestD
+  for i = 0, vessel.get_count() - 1 do
+    local v = vessel.get_interface(i)
+    local vn = v and v:get_name()
+    if vn and vn ~= name and vn ~= name .. "_Towbar" and not v:get_parent() then
+      local p = local_pose(v, lng0, lat0, radius)
+      local ahead = p and p.e * sin(h0) + p.n * cos(h0)
+      local d = p and sqrt(p.e * p.e + p.n * p.n)
+      if ahead and ahead > 0 and d <= pushback.FIND_REACH and (not bestD or d < bestD) then
+        if pushback.read_class(root_folder() .. "/Config/" .. v:get_classname() .. ".cfg") then
+          best, bestD = v, d
+        end
+      end
+    end
+  end
+  if not best then return nil, "no aircraft in front of the tractor" end
+  return best
+end
+
+-- A few points clicked on a map as a path the controller can follow: a
+-- Catmull-Rom spline through the aircraft's origin (0, 0) and the points,
+-- leaving in the aircraft's tail direction startTail and arriving in the
+-- direction finalTail (rad; nil: as the points lead), a point every
+-- SMOOTH_STEP metres. Points closer than a metre to the one before are
+-- left out.
+pushback.SMOOTH_STEP = 1.0 -- m
+function pushback.smooth(points, startTail, finalTail)
+  local pts = {{e = 0, n = 0}}
+  for _, p in ipairs(points) do
+    local last = pts[#pts]
+    if (p.e - last.e) ^ 2 + (p.n - last.n) ^ 2 >= 1 then pts[#pts + 1] = {e = p.e, n = p.n} end
+  end
+  if #pts < 2 then return points end
+  local function dist(a, b) return sqrt((a.e - b.e) ^ 2 + (a.n - b.n) ^ 2) end
+  local d1 = dist(pts[1], pts[2])
+  local ctrl = {{e = -d1 * sin(startTail), n = -d1 * cos(startTail)}}
+  for _, p in ipairs(pts) do ctrl[#ctrl + 1] = p end
+  local last, before = pts[#pts], pts[#pts - 1]
+  local dl = dist(before, last)
+  local tail = finalTail or dir_of(last.e - before.e, last.n - before.n)
+  ctrl[#ctrl + 1] = {e = last.e + dl * sin(tail), n = last.n + dl * cos(tail)}
+  -- Each piece of the spline is traced finely, then cut into pieces of
+  -- about SMOOTH_STEP metres along its length, ending on the clicked point.
+  local out = {}
+  for i = 2, #ctrl - 2 do
+    local p0, p1, p2, p3 = ctrl[i - 1], ctrl[i], ctrl[i + 1], ctrl[i + 2]
+    local function at(a, b, c, d, t)
+      local t2, t3 = t * t, t * t * t
+      return 0.5 * (2 * b + (c - a) * t + (2 * a - 5 * b + 4 * c - d) * t2 + (3 * b - a - 3 * c + d) * t3)
+    end
+    local fine, lens = {p1}, {0}
+    local n = math.max(8, math.ceil(dist(p1, p2) * 20))
+    for k = 1, n do
+      local q = {e = at(p0.e, p1.e, p2.e, p3.e, k / n), n = at(p0.n, p1.n, p2.n, p3.n, k / n)}
+      lens[#lens + 1] = lens[#lens] + dist(fine[#fine], q)
+      fine[#fine + 1] = q
+    end
+    local total = lens[#lens]
+    local m = math.max(1, math.ceil(total / pushback.SMOOTH_STEP - 1e-9))
+    local j = 2
+    for k = 1, m - 1 do
+      local want = total * k / m
+      while lens[j] < want do j = j + 1 end
+      local f = (want - lens[j - 1]) / math.max(lens[j] - lens[j - 1], 1e-12)
+      out[#out + 1] = {e = fine[j - 1].e + f * (fine[j].e - fine[j - 1].e),
+                       n = fine[j - 1].n + f * (fine[j].n - fine[j - 1].n)}
+    end
+    out[#out + 1] = {e = p2.e, n = p2.n}
+  end
+  return out
+end
+
+-- The plan of a page for pushback.run: points relative to where the
+-- aircraft stands, smoothed into a path.
+local function plan_from_scene(aircraft, scene)
+  if type(scene) ~= "table" or type(scene.points) ~= "table" then return nil, "no plan" end
+  local radius = planet_radius()
+  local lng0, lat0, hdg0 = aircraft:get_surfacepos()
+  local points = {}
+  for i, p in ipairs(scene.points) do
+    if type(p) ~= "table" or type(p.lng) ~= "number" or type(p.lat) ~= "number" then
+      return nil, "plan point " .. i .. " has no position"
+    end
+    points[i] = {e = wrap(p.lng - lng0) * cos(lat0) * radius, n = (p.lat - lat0) * radius}
+  end
+  local finalTail = type(scene.heading) == "number" and wrap(rad(scene.heading) + pi) or nil
+  points = pushback.smooth(points, wrap(hdg0 + pi), finalTail)
+  return {points = points, heading = scene.heading, speed = scene.speed, progress = scene.progress}
+end
+
+-- What the push would do: {aircraft = name, sweep = {{lng=, lat=, hdg=}, ...}
+-- (the aircraft's poses as the controller foresees them), errPos, errHdg,
+-- maxTowbar (degrees), distance}, or nil and the reason the push would be
+-- refused.
+function pushback.preview(tractor, scene)
+  local aircraft, why = pushback.aircraft_for(tractor)
+  if not aircraft then return nil, why end
+  local plan
+  plan, why = plan_from_scene(aircraft, scene)
+  if not plan then return nil, why end
+  local c
+  c, why = prepare(tractor, aircraft, plan)
+  if not c then return nil, why end
+  local b1, b2 = 0, 0
+  if c.coupled then
+    b1, b2 = articulation(tractor, vessel.get_interface(tractor:get_name() .. "_Towbar"), aircraft)
+  end
+  local poses = {}
+  c.F.seg = 1
+  pushback.dry_run(c.F, {e = 0, n = 0, hdg = c.hdg0}, b1, b2, poses)
+  local sweep = {}
+  for i, p in ipairs(poses) do
+    sweep[i] = {lng = c.lng0 + p.e / (c.radius * cos(c.lat0)), lat = c.lat0 + p.n / c.radius, hdg = p.hdg}
+  end
+  return {aircraft = aircraft:get_name(), sweep = sweep, errPos = c.dry.errPos, errHdg = c.dry.errHdg,
+          maxTowbar = deg(c.dry.maxTowbar), distance = c.dry.distance}
+end
+
+-- The push itself, as the body of a runner's coroutine: progress (a table)
+-- is kept up to date as pushback.run keeps it.
+function pushback.run_scene(tractor, scene, progress)
+  local aircraft, why = pushback.aircraft_for(tractor)
+  if aircraft then
+    progress.aircraft = aircraft:get_name()
+    local plan
+    plan, why = plan_from_scene(aircraft, scene)
+    if plan then
+      plan.progress = progress
+      return pushback.run(tractor, aircraft, plan)
+    end
+  end
+  progress.phase, progress.reason = "failed", why
+  return nil, why
+end
+
+-- Stops a push at once: accelerator off, steering centred, parking brake
+-- set (the driver releases it to drive on).
+function pushback.abort(tractor)
+  if not tractor or not tractor.lights then return end
+  tractor:set_thrustergrouplevel(THGROUP.MAIN, 0)
+  tractor:set_controlsurfacelevel(AIRCTRL.RUDDER, 0)
+  tractor:set_wheelbrakelevel(0)
+  tractor:lights(-1, -1, 1)
 end
 
 return pushback

@@ -203,7 +203,10 @@ bool Run::Fail(int code, const std::string& message) {
   return false;
 }
 
-void Run::VesselCreated(OBJHANDLE h) { recorder_.VesselCreated(h); }
+void Run::VesselCreated(OBJHANDLE h) {
+  recorder_.VesselCreated(h);
+  if (driver_) driver_->VesselCreated(h);
+}
 
 void Run::VesselDeleted(OBJHANDLE h) {
   recorder_.VesselDeleted(h);
@@ -293,6 +296,7 @@ bool Run::StartHost() {
     lo.pageDir = lo.root + "/Page";
     lo.savePath = !opt_.save.empty() ? opt_.save : lo.root + "/Scenarios/kvqsim-serve.scn";
     lo.recordPath = opt_.record;
+    lo.scenarioName = Basename(scenario_.empty() ? script_ : scenario_);
     lo.header = header;
     auto live = std::make_unique<LiveDriver>(lo);
     // Before the address is printed: whoever waits for it may signal at once.
@@ -363,7 +367,7 @@ bool Run::Frames() {
     if (recording) recorder_.Sample(simt_);
     progress.Update(simt_);
     if (HookFailed()) break;
-    if (script.Running() && WaitIsOver(CurrentWait(), simt_)) going = resume();
+    if (script.Running() && script.WaitOver(simt_)) going = resume();
     if (HookFailed()) going = false;
     if (driver_) driver_->AfterFrame();
   }

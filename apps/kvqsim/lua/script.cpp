@@ -119,6 +119,7 @@ Script::Status Script::Resume(std::string* error) {
   if (!Running()) return status_;
   CurrentWait() = ScriptWait{};
   int rc = lua_resume(thread_, 0);
+  wait_ = CurrentWait();
   if (rc == LUA_YIELD) return status_;
   if (rc == 0) {
     status_ = FINISHED;

@@ -6,6 +6,8 @@
 
 #include <lua.hpp>
 
+#include "apps/kvqsim/lua/lua_api.h"
+
 namespace kvqsim {
 
 // A Lua 5.1 state with the standard libraries, the host's names, and
@@ -23,11 +25,15 @@ class Script {
   // a traceback.
   Status Resume(std::string* error);
   bool Running() const { return status_ == RUNNING && thread_ != nullptr; }
+  // Whether what the script waits for has come (other coroutines, such as a
+  // pushback from the page, wait for their own things meanwhile).
+  bool WaitOver(double simt) const { return WaitIsOver(wait_, simt); }
 
  private:
   lua_State* main_ = nullptr;
   lua_State* thread_ = nullptr;
   Status status_ = RUNNING;
+  ScriptWait wait_;
 };
 
 }  // namespace kvqsim

@@ -13,6 +13,9 @@ import { CockpitAreas } from './areas.js';
 import { Keyboard, HELP } from './keys.js';
 import { Sound } from './sound.js';
 import { InputBoxDialog } from './dialog.js';
+import { Planner } from './planner.js';
+import { AnalogueControls } from './controls.js';
+import { EventList, CrewList } from './events.js';
 
 const $ = (id) => document.getElementById(id);
 const VIEW_RADIUS = 120;  // m around the 3D camera's target: vessels there come at every state
@@ -32,6 +35,7 @@ function status(text, bad) {
 const socket = new Socket({
   onState: (s) => { scene.update(s); state = s; render(s); },
   onMessage: (m) => {
+    if (planner.onMessage(m)) return;
     if (m.type === 'error') status(`refused: ${m.message}`, true);
     else if (m.type === 'saved') status(`saved ${m.path}`);
     else if (m.type === 'notice') status(m.message);
@@ -40,16 +44,24 @@ const socket = new Socket({
   onStatus: status,
   // The session ended or turned this page away: nothing here acts any more.
   onEnd: () => {
+    ended = true;
     document.body.classList.add('ended');
+    $('ended').hidden = false;
     for (const c of document.querySelectorAll('button, select, input')) c.disabled = true;
+    map.setTool(null);
   },
 });
+let ended = false;
 
 const map = new SceneMap($('map'), $('follow'), meshes);
 const view = new View3D($('view3d'), meshes, textures);
 const areas = new CockpitAreas($('areas'), view, (area, event, button, x, y) =>
   socket.send({ type: 'mouse', area, event, button, x, y }));
 const sound = new Sound();
+const planner = new Planner(map, (m) => socket.send(m));
+const analogue = new AnalogueControls((m) => socket.send(m));
+const events = new EventList($('events'));
+const crew = new CrewList($('crew'));
 const dialog = new InputBoxDialog($('inputbox'), {
   enter: (text) => { lastBoxSeq = socket.send({ type: 'inputbox', action: 'enter', text }); },
   escape: () => socket.send({ type: 'inputbox', action: 'escape' }),
@@ -111,6 +123,7 @@ $('help').innerHTML = HELP.map(([title, rows]) =>
 const escape = (t) => String(t).replace(/&/g, '&amp;').replace(/</g, '&lt;');
 
 function render(s) {
+  if (ended) return;
   $('clock').textContent = `t = ${s.simt.toFixed(1)} s`;
   $('realtime').textContent = s.paused ? 'paused' : `${s.realtime.toFixed(2)}× real time`;
   const select = $('focus');
@@ -123,7 +136,8 @@ function render(s) {
   const { position, neighbours } = s.cockpit;
   for (const b of document.querySelectorAll('[data-position]')) {
     const p = Number(b.dataset.position);
-    b.disabled = position >= 0 && !(p === position || neighbours.includes(p));
+    // Seats apply only in the cockpit, and only the neighbours of this one.
+    b.disabled = position < 0 || !(p === position || neighbours.includes(p));
     b.classList.toggle('on', p === position);
   }
   // Someone else took the cockpit: this page looks from outside again.
@@ -146,6 +160,10 @@ function render(s) {
   view.update(scene, s);
   areas.update(s);
   sound.update(s.sound);
+  planner.update(s);
+  analogue.update(s);
+  events.update(s);
+  crew.update(scene, s);
   tellView();
 }
 
@@ -168,6 +186,7 @@ function tellView() {
 const frames = { count: 0, gaps: [], last: 0 };
 window.kvqsimFrames = frames;
 function frame(now) {
+  if (!ended) analogue.poll();
   map.draw();
   if (view.render()) {
     frames.count++;

@@ -1,13 +1,14 @@
 // The scene from above, to scale: a metre grid and scale bar, every vessel's
 // outline (its meshes seen from above) at its position and heading with its
-// name, tracks fading behind them, its lit lamps. Drag to pan, wheel to
+// name, the tracks kvqsim kept for the session (broken where a vessel
+// jumped), its lit lamps, the crew add-on's action areas with their labels;
+// a vessel the size of a person is drawn as a figure. Drag to pan, wheel to
 // zoom; "follow" keeps the focus vessel in the middle. Positions are metres
 // east and north of the scene's origin. Names that would overlap give way:
-// the focus vessel's first, then the larger vessels'.
+// the focus vessel's first, then the larger vessels'. A tool (the pushback
+// planner) may take the clicks and draw over the scene.
 
-const TRACK_SECONDS = 90;    // of simulation time kept behind each vessel
-const TRACK_STEP = 0.1;      // m between track points
-const JUMP = 5;              // m between two states: a jump, not a track
+const FIGURE_SIZE = 1.5;     // m: a vessel this small is a person on foot
 const GRID_STEPS = [0.5, 1, 2, 5, 10, 20, 50, 100, 200, 500];
 const MESHVIS_EXTERNAL = 1;
 
@@ -19,7 +20,9 @@ export class SceneMap {
     this.meshes = meshes;
     this.scale = 12;  // px per metre
     this.centre = { e: 0, n: 0 };
-    this.tracks = new Map();  // name -> [[{ e, n, t }, ...], ...] (pieces between jumps)
+    this.tracks = new Map();  // name -> [[{ e, n }, ...], ...] (pieces between jumps)
+    this.areas = [];          // the crew add-on's action areas
+    this.tool = null;         // { down(p, e), move(p, e), up(p, e), draw(map, ctx) }, p in metres
     this.scene = null;
     this.state = null;
     canvas.addEventListener('wheel', (e) => {
@@ -27,19 +30,40 @@ export class SceneMap {
       this.zoom(e.deltaY < 0 ? 1.2 : 1 / 1.2);
     }, { passive: false });
     canvas.addEventListener('pointerdown', (e) => {
-      this.drag = { x: e.clientX, y: e.clientY, e: this.centre.e, n: this.centre.n };
       canvas.setPointerCapture(e.pointerId);
+      if (this.tool && this.tool.down(this.fromEvent(e), e)) { this.toolDrag = true; return; }
+      this.drag = { x: e.clientX, y: e.clientY, e: this.centre.e, n: this.centre.n, moved: false };
       canvas.style.cursor = 'grabbing';
     });
     canvas.addEventListener('pointermove', (e) => {
+      if (this.toolDrag) { this.tool.move(this.fromEvent(e), e); return; }
       if (!this.drag) return;
       const dx = e.clientX - this.drag.x, dy = e.clientY - this.drag.y;
-      if (Math.abs(dx) + Math.abs(dy) > 3) this.follow.checked = false;
+      if (Math.abs(dx) + Math.abs(dy) > 3) { this.follow.checked = false; this.drag.moved = true; }
       this.centre = { e: this.drag.e - dx / this.scale, n: this.drag.n + dy / this.scale };
     });
-    const end = () => { this.drag = null; canvas.style.cursor = 'grab'; };
+    const end = (e) => {
+      if (this.toolDrag) { this.toolDrag = false; this.tool.up(this.fromEvent(e), e); return; }
+      // A click that did not pan is the tool's.
+      if (this.drag && !this.drag.moved && this.tool && this.tool.click) this.tool.click(this.fromEvent(e), e);
+      this.drag = null;
+      canvas.style.cursor = this.tool ? 'crosshair' : 'grab';
+    };
     canvas.addEventListener('pointerup', end);
-    canvas.addEventListener('pointercancel', end);
+    canvas.addEventListener('pointercancel', (e) => { this.toolDrag = false; this.drag = null; });
+  }
+
+  setTool(tool) {
+    this.tool = tool;
+    this.canvas.style.cursor = tool ? 'crosshair' : 'grab';
+  }
+
+  // The point of the scene under a pointer event (metres east and north).
+  fromEvent(e) {
+    const r = this.canvas.getBoundingClientRect();
+    const dpr = this.canvas.width / Math.max(1, r.width);
+    const x = (e.clientX - r.left) * dpr, y = (e.clientY - r.top) * dpr;
+    return { e: this.centre.e + (x - this.canvas.width / 2) / this.scale, n: this.centre.n - (y - this.canvas.height / 2) / this.scale };
   }
 
   zoom(f) { this.scale = Math.min(400, Math.max(0.5, this.scale * f)); }
@@ -51,23 +75,19 @@ export class SceneMap {
   }
 
   update(scene, state) {
-    if (this.state && state.simt < this.state.simt) this.tracks.clear();  // a new session
+    if (state.full) this.tracks.clear();  // a new connection: kvqsim sends every track again
     this.scene = scene;
     this.state = state;
-    for (const v of scene.vessels.values()) {
-      let pieces = this.tracks.get(v.name);
-      if (!pieces) { pieces = [[]]; this.tracks.set(v.name, pieces); }
-      let t = pieces[pieces.length - 1];
-      const last = t[t.length - 1];
-      if (last && Math.hypot(v.east - last.e, v.north - last.n) > JUMP) {
-        t = [];
-        pieces.push(t);
+    for (const [name, points] of Object.entries(state.tracks || {})) {
+      let pieces = this.tracks.get(name);
+      if (!pieces) { pieces = [[]]; this.tracks.set(name, pieces); }
+      for (const [e, n, jump] of points) {
+        if (jump && pieces[pieces.length - 1].length) pieces.push([]);
+        pieces[pieces.length - 1].push({ e, n });
       }
-      if (!last || Math.hypot(v.east - last.e, v.north - last.n) >= TRACK_STEP) t.push({ e: v.east, n: v.north, t: state.simt });
-      for (const p of pieces) while (p.length && state.simt - p[0].t > TRACK_SECONDS) p.shift();
-      while (pieces.length > 1 && pieces[0].length === 0) pieces.shift();
     }
-    for (const name of [...this.tracks.keys()]) if (!scene.vessels.has(name)) this.tracks.delete(name);
+    for (const name of state.gone || []) this.tracks.delete(name);
+    if (state.actionAreas) this.areas = state.actionAreas;
   }
 
   // Screen position of a point east and north of the origin.
@@ -94,10 +114,84 @@ export class SceneMap {
     if (this.follow.checked && focus) this.centre = { e: focus.east, n: focus.north };
     this.drawGrid();
     this.drawTracks();
+    this.drawAreas();
+    if (this.tool) this.tool.draw(this, ctx);
     const vessels = [...this.scene.vessels.values()];
-    for (const v of vessels) this.drawVessel(v, v.name === this.state.focus);
+    for (const v of vessels) {
+      if (this.isFigure(v)) this.drawFigure(v, v.name === this.state.focus);
+      else this.drawVessel(v, v.name === this.state.focus);
+    }
     this.drawNames(vessels);
     this.drawScale();
+  }
+
+  isFigure(v) { return v.size !== undefined && v.size <= FIGURE_SIZE; }
+
+  // A person on foot: head and shoulders seen from above, facing the way
+  // they face; never smaller than a few pixels.
+  drawFigure(v, isFocus) {
+    const { ctx } = this;
+    const [x, y] = this.toScreen(v.east, v.north);
+    const r = Math.max(5, 0.3 * this.scale);
+    ctx.save();
+    ctx.translate(x, y);
+    ctx.rotate(v.hdg);
+    ctx.fillStyle = isFocus ? '#f2b632' : '#7fd0a0';
+    ctx.strokeStyle = '#14171a';
+    ctx.lineWidth = 1;
+    ctx.beginPath(); ctx.ellipse(0, 0, r * 1.3, r * 0.55, 0, 0, 2 * Math.PI); ctx.fill(); ctx.stroke();
+    ctx.beginPath(); ctx.arc(0, 0, r * 0.55, 0, 2 * Math.PI); ctx.fill(); ctx.stroke();
+    ctx.beginPath(); ctx.moveTo(0, -r * 0.55); ctx.lineTo(0, -r * 1.1); ctx.stroke();
+    ctx.restore();
+  }
+
+  // The crew add-on's action areas: circles on their vessels, with labels.
+  drawAreas() {
+    const { ctx } = this;
+    ctx.save();
+    ctx.setLineDash([4, 4]);
+    ctx.lineWidth = 1;
+    ctx.font = '11px "Liberation Sans", sans-serif';
+    ctx.textBaseline = 'middle';
+    ctx.textAlign = 'center';
+    for (const a of this.areas) {
+      const v = this.scene.get(a.vessel);
+      if (!v) continue;
+      const [x, y] = this.vesselPoint(v, a.pos[0], a.pos[2]);
+      const r = a.radius * this.scale;
+      ctx.strokeStyle = 'rgba(127, 208, 160, 0.8)';
+      ctx.fillStyle = 'rgba(127, 208, 160, 0.08)';
+      ctx.beginPath(); ctx.arc(x, y, r, 0, 2 * Math.PI); ctx.fill(); ctx.stroke();
+      if (r > 25) {
+        ctx.fillStyle = 'rgba(127, 208, 160, 0.95)';
+        ctx.fillText(a.label, x, y + Math.min(r - 8, 16));
+      }
+    }
+    ctx.restore();
+  }
+
+  // A vessel's outline at a pose of its own (east, north, heading): what a
+  // tool draws where the vessel will be.
+  drawOutlineAt(v, e, n, hdg, stroke) {
+    const { ctx } = this;
+    const at = { east: e, north: n, hdg };
+    ctx.strokeStyle = stroke;
+    for (const poly of this.outlines(v)) {
+      this.tracePolygon(at, poly);
+      ctx.stroke();
+    }
+  }
+
+  // A polygon of a vessel's frame (x right, z forward) placed at the pose
+  // `at` ({ east, north, hdg }), as the context's path.
+  tracePolygon(at, poly) {
+    const { ctx } = this;
+    ctx.beginPath();
+    poly.forEach(([x, z], i) => {
+      const [sx, sy] = this.vesselPoint(at, x, z);
+      if (i === 0) ctx.moveTo(sx, sy); else ctx.lineTo(sx, sy);
+    });
+    ctx.closePath();
   }
 
   gridStep() {
@@ -138,17 +232,17 @@ export class SceneMap {
 
   drawTracks() {
     const { ctx } = this;
-    const now = this.state.simt;
     ctx.lineWidth = 2;
+    ctx.strokeStyle = 'rgba(242, 182, 50, 0.5)';
     for (const pieces of this.tracks.values()) {
       for (const t of pieces) {
-        for (let i = 1; i < t.length; i++) {
-          const age = (now - t[i].t) / TRACK_SECONDS;
-          ctx.strokeStyle = `rgba(242, 182, 50, ${0.55 * (1 - age)})`;
-          const [x0, y0] = this.toScreen(t[i - 1].e, t[i - 1].n);
-          const [x1, y1] = this.toScreen(t[i].e, t[i].n);
-          ctx.beginPath(); ctx.moveTo(x0, y0); ctx.lineTo(x1, y1); ctx.stroke();
-        }
+        if (t.length < 2) continue;
+        ctx.beginPath();
+        t.forEach((p, i) => {
+          const [x, y] = this.toScreen(p.e, p.n);
+          if (i === 0) ctx.moveTo(x, y); else ctx.lineTo(x, y);
+        });
+        ctx.stroke();
       }
     }
   }
@@ -177,12 +271,7 @@ export class SceneMap {
       ctx.beginPath(); ctx.arc(x, y, 4, 0, 2 * Math.PI); ctx.fill(); ctx.stroke();
     }
     for (const poly of outlines) {
-      ctx.beginPath();
-      poly.forEach(([x, z], i) => {
-        const [sx, sy] = this.vesselPoint(v, x, z);
-        if (i === 0) ctx.moveTo(sx, sy); else ctx.lineTo(sx, sy);
-      });
-      ctx.closePath();
+      this.tracePolygon(v, poly);
       ctx.fill();
       ctx.stroke();
     }

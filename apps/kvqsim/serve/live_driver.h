@@ -24,6 +24,7 @@ struct LiveOptions {
   std::string pageDir, root;
   std::string savePath;    // where the page's save writes
   std::string recordPath;  // empty: no record
+  std::string scenarioName;  // what pushback plans are kept under
   RecordHeader header;
 };
 
@@ -36,10 +37,8 @@ class LiveDriver : public FrameDriver {
   bool Boundary() override;
   void BeforeFrame() override;
   void AfterFrame() override;
-  void VesselDeleted(OBJHANDLE h) override {
-    session_.VesselDeleted(h);
-    snapshot_.VesselDeleted(h);
-  }
+  void VesselDeleted(OBJHANDLE h) override;
+  void VesselCreated(OBJHANDLE h) override;
   // Says goodbye to the pages and finishes the record.
   bool Finish(std::string* error) override;
   // Closes the pages' connections and stops the server, by the deadline at
@@ -52,6 +51,12 @@ class LiveDriver : public FrameDriver {
  private:
   void ApplyQueued();
   void TellPeople();
+  static void OnAttach(OBJHANDLE parent, OBJHANDLE child, bool attached, void* user);
+  // Events the scene shows only by how it stands: the debug line, the input
+  // box, the hands-off pushback.
+  void WatchScene();
+  void KeepPlan();
+  void OfferPlans();
   void PublishIfDue(bool force);
 
   LiveOptions options_;
@@ -63,6 +68,9 @@ class LiveDriver : public FrameDriver {
   Pacer pacer_;
   RecordWriter record_;
   std::vector<QueuedInput> inputs_;  // reused between boundaries
+  PlanStore plans_;
+  std::string debug_, inputbox_, pushPhase_;
+  uint64_t pushNumber_ = 0;
   bool quit_ = false;
   bool changed_ = false;  // inputs applied since the last publication
   Pacer::Clock::time_point lastPublish_{}, lastFlush_{};

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <vector>
@@ -9,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "addons/orbitersound/sound_slots.h"
+#include "crew/action_area_table.h"
 #include "apps/kvqsim/outputs/track.h"
 #include "apps/kvqsim/serve/assets.h"
 #include "host/win.h"
@@ -21,6 +23,34 @@ namespace {
 using nlohmann::json;
 
 constexpr int MAX_SOUND_SLOTS = 60;
+constexpr auto CREW_EVERY = std::chrono::seconds(1);   // crew lines read again
+constexpr auto AREAS_EVERY = std::chrono::seconds(1);  // action areas read again
+constexpr size_t SOUND_ROUND = 4;       // vessels besides the people's whose sounds each state looks at
+constexpr double SOUND_REPEAT = 10.0;   // s: a wave started again within this is not told again
+constexpr const char* CREW_KEY = "UMMUCREW";
+
+std::string Dump(const json& j) { return j.dump(-1, ' ', false, json::error_handler_t::replace); }
+
+// One crew line's value: function-name-age-pulse-weight, spaces as "_".
+// Null when it is not of that shape.
+json CrewMemberJson(std::string value) {
+  for (char& ch : value)
+    if (ch == '_') ch = ' ';
+  const size_t first = value.find('-');
+  size_t cut[3];
+  size_t end = value.size();
+  for (int i = 2; i >= 0; --i) {
+    const size_t at = end == 0 ? std::string::npos : value.rfind('-', end - 1);
+    if (at == std::string::npos || at <= first) return nullptr;
+    cut[i] = at;
+    end = at;
+  }
+  if (first == std::string::npos) return nullptr;
+  return {{"function", value.substr(0, first)},
+          {"name", value.substr(first + 1, cut[0] - first - 1)},
+          {"age", value.substr(cut[0] + 1, cut[1] - cut[0] - 1)},
+          {"weight", value.substr(cut[2] + 1)}};
+}
 
 std::string Colour(DWORD rgb) {
   char buf[8];
@@ -213,6 +243,7 @@ json LookJson(OBJHANDLE h, VESSEL* v, SceneAssets& assets) {
   v->GetCameraOffset(offset);
   v->GetCameraDefaultDirection(dir);
   j["camera"] = {{"offset", Vec(offset)}, {"dir", Vec(dir)}};
+  j["size"] = oapiGetSize(h);
   return j;
 }
 
@@ -289,6 +320,10 @@ void Snapshot::SetView(int person, double east, double north, double radius) {
 }
 
 void Snapshot::VesselDeleted(OBJHANDLE h) {
+  tracks_.Forget(h);
+  names_.erase(h);
+  plays_.erase(h);
+  for (auto& [id, p] : people_) p.tracks.erase(h);
   auto it = vessels_.find(h);
   if (it == vessels_.end()) return;
   gone_.emplace_back(it->second.name, ++stamp_);
@@ -335,6 +370,8 @@ void Snapshot::ReadVessel(OBJHANDLE h, VESSEL* v, VesselCache& c) {
     c.parent = parent;
     if (hasOrigin_) EastNorth(lng, lat, lng0_, lat0_, oapiGetSize(sim::GetPlanet()), &c.east, &c.north);
     c.poseStamp = stamp_;
+    names_.try_emplace(h, c.name);
+    tracks_.Sample(h, oapiGetSimTime(), c.east, c.north, parent);
   }
   const uint64_t look = LookSignature(h, v);
   if (c.lookStamp == 0 || look != c.lookSignature) {
@@ -407,7 +444,198 @@ void Snapshot::Scene(const PaceState& pace, const Session& session, Clock::time_
   const char* box = sim::InputBoxTitle();
   j["inputbox"] = box ? json(box) : json(nullptr);
   j["textures"] = sceneAssets_.Textures();
+  const PushbackProgress& push = session.Pushback().Progress();
+  if (push.number != 0) pushback_ = PushbackPart(push);
+  j["pushback"] = json::parse(pushback_);
   scene_ = Members(j);
+  PollSounds(session);
+  ReadActionAreas(now);
+}
+
+void Snapshot::ToEastNorth(double lng, double lat, double* east, double* north) const {
+  *east = *north = 0;
+  if (hasOrigin_) EastNorth(lng, lat, lng0_, lat0_, oapiGetSize(sim::GetPlanet()), east, north);
+}
+
+// The push's progress for every state; its plan and sweep once for each
+// push, for the pages that have not had them.
+std::string Snapshot::PushbackPart(const PushbackProgress& p) {
+  json j = {{"number", p.number}, {"running", p.running}, {"tractor", p.tractor}, {"aircraft", p.aircraft},
+            {"phase", p.phase},   {"reason", p.reason},   {"togo", p.togo},       {"off", p.off},
+            {"heading", p.heading}, {"errPos", p.errPos}, {"errHdg", p.errHdg}};
+  if (p.number != pushNumber_) {
+    pushNumber_ = p.number;
+    json points = json::array(), sweep = json::array();
+    double e = 0, n = 0;
+    for (const PushbackPlan::Point& pt : p.plan.points) {
+      ToEastNorth(pt.lng, pt.lat, &e, &n);
+      points.push_back({{"e", e}, {"n", n}});
+    }
+    for (const PlanPose& pose : p.sweep) {
+      ToEastNorth(pose.lng, pose.lat, &e, &n);
+      sweep.push_back({e, n, pose.hdg});
+    }
+    plan_ = Dump({{"number", p.number}, {"aircraft", p.aircraft}, {"points", std::move(points)},
+                  {"heading", p.plan.heading}, {"sweep", std::move(sweep)}});
+  }
+  return Dump(j);
+}
+
+std::string Snapshot::PlanMessage(const PushbackPreview& preview, int64_t seq) const {
+  json sweep = json::array();
+  double e = 0, n = 0;
+  for (const PlanPose& pose : preview.sweep) {
+    ToEastNorth(pose.lng, pose.lat, &e, &n);
+    sweep.push_back({e, n, pose.hdg});
+  }
+  return Dump({{"type", "plan"},
+               {"seq", seq >= 0 ? json(seq) : json(nullptr)},
+               {"aircraft", preview.aircraft},
+               {"sweep", std::move(sweep)},
+               {"errPos", preview.errPos},
+               {"errHdg", preview.errHdg},
+               {"maxTowbar", preview.maxTowbar},
+               {"distance", preview.distance}});
+}
+
+void Snapshot::SetOfferedPlans(const std::vector<StoredPlan>& plans) {
+  json list = json::array();
+  double e = 0, n = 0;
+  for (const StoredPlan& p : plans) {
+    json points = json::array();
+    for (const auto& [lng, lat] : p.points) {
+      ToEastNorth(lng, lat, &e, &n);
+      points.push_back({{"e", e}, {"n", n}});
+    }
+    list.push_back({{"aircraft", p.aircraft}, {"points", std::move(points)}, {"heading", p.heading}});
+  }
+  plans_ = Dump(list);
+  ++plansStamp_;
+}
+
+// The crew aboard, from the vessel's own scenario lines (its crew lines are
+// the crew add-on's record of who is aboard), read again once a second
+// while someone looks at the vessel.
+void Snapshot::ReadCrew(OBJHANDLE h, VesselCache& c, Clock::time_point now) {
+  if (c.crewStamp != 0 && now - c.crewRead < CREW_EVERY) return;
+  c.crewRead = now;
+  json crew = json::array();
+  if (FILE* f = std::tmpfile()) {
+    if (sim::WriteVesselState(h, f)) {
+      std::rewind(f);
+      char line[512];
+      while (std::fgets(line, sizeof line, f)) {
+        std::string text(line);
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+        const size_t start = text.find_first_not_of(" \t");
+        if (start == std::string::npos || text.compare(start, std::strlen(CREW_KEY), CREW_KEY) != 0) continue;
+        const size_t value = text.find_first_not_of(" \t", start + std::strlen(CREW_KEY));
+        if (value == std::string::npos) continue;
+        json m = CrewMemberJson(text.substr(value));
+        if (!m.is_null()) crew.push_back(std::move(m));
+      }
+    }
+    std::fclose(f);
+  }
+  std::string text = Dump(crew);
+  if (c.crewStamp == 0 || text != c.crew) {
+    c.crew = std::move(text);
+    c.crewStamp = stamp_ == 0 ? 1 : stamp_;
+  }
+}
+
+// The crew add-on's action areas: where a crew member on foot makes
+// something happen, in their owner's frame, with their labels.
+void Snapshot::ReadActionAreas(Clock::time_point now) {
+  if (now - areasRead_ < AREAS_EVERY) return;
+  areasRead_ = now;
+  if (actionTable_ == nullptr) {
+    HMODULE lib = GetModuleHandleA("Ummu.dll");
+    FARPROC f = lib ? GetProcAddress(lib, ACTION_TABLE_EXPORT) : nullptr;
+    if (f == nullptr) return;
+    GetActionTableFn fn = nullptr;
+    static_assert(sizeof f == sizeof fn);
+    std::memcpy(&fn, &f, sizeof f);
+    actionTable_ = fn();
+    if (actionTable_ == nullptr) return;
+  }
+  const auto* table = static_cast<const ActionAreaTable*>(actionTable_);
+  uint64_t signature = 0xcbf29ce484222325ull;
+  for (const ActionAreaEntry& a : table->entries) {
+    if (a.inUse != 1 || a.owner == nullptr) continue;
+    Mix(&signature, &a.owner, sizeof a.owner);
+    Mix(&signature, &a.position, sizeof a.position);
+    Mix(&signature, &a.radius, sizeof a.radius);
+    Mix(&signature, a.label, strnlen(a.label, sizeof a.label));
+  }
+  if (signature == areasSignature_) return;
+  areasSignature_ = signature;
+  json list = json::array();
+  for (const ActionAreaEntry& a : table->entries) {
+    if (a.inUse != 1 || a.owner == nullptr || oapiGetVesselInterface(a.owner) == nullptr) continue;
+    list.push_back({{"vessel", NameOf(a.owner)},
+                    {"pos", Vec(a.position)},
+                    {"radius", a.radius},
+                    {"label", std::string(a.label, strnlen(a.label, sizeof a.label))}});
+  }
+  areas_ = Dump(list);
+  ++areasStamp_;
+}
+
+// Waves the sound add-on started, by name: the people's vessels at every
+// state, the others a few at a time.
+void Snapshot::PollSounds(const Session& session) {
+  if (soundSlots_ == nullptr) return;
+  for (const Person& p : session.People())
+    if (p.focus != nullptr) SoundsOf(p.focus);
+  for (size_t i = 0; i < SOUND_ROUND && !order_.empty(); ++i) SoundsOf(order_[soundNext_++ % order_.size()]);
+}
+
+void Snapshot::SoundsOf(OBJHANDLE h) {
+  auto fn = reinterpret_cast<GetVesselSoundSlotsFunc>(soundSlots_);
+  SoundSlotState states[MAX_SOUND_SLOTS];
+  const int count = fn(h, states, MAX_SOUND_SLOTS);
+  auto [it, added] = plays_.try_emplace(h, std::vector<unsigned>(MAX_SOUND_SLOTS + 1, 0));
+  std::vector<unsigned>& seen = it->second;
+  const double t = oapiGetSimTime();
+  for (int i = 0; i < count; ++i) {
+    const SoundSlotState& st = states[i];
+    if (st.slot < 1 || st.slot > MAX_SOUND_SLOTS) continue;
+    unsigned& was = seen[static_cast<size_t>(st.slot)];
+    const bool started = st.plays > was && !added;
+    was = st.plays;
+    if (!started) continue;
+    const std::string file = std::filesystem::path(std::string(st.file, strnlen(st.file, sizeof st.file))).filename().string();
+    const std::string name = NameOf(h);
+    auto told = soundTold_.find(name + '\n' + file);
+    if (told != soundTold_.end() && t - told->second < SOUND_REPEAT) continue;
+    soundTold_[name + '\n' + file] = t;
+    events_.Add(t, name + ": sound " + file);
+  }
+}
+
+// Events, tracks, action areas, offered plans and the push's plan that this
+// page has not had yet.
+std::string Snapshot::Extras(PersonView& p, bool first) {
+  std::string out = ",\"events\":";
+  out += events_.Since(first ? 0 : p.events);
+  p.events = events_.End();
+  out += ",\"tracks\":";
+  if (first) p.tracks.clear();
+  out += tracks_.Since(&p.tracks, names_);
+  if (first || p.areas != areasStamp_) {
+    out += ",\"actionAreas\":" + areas_;
+    p.areas = areasStamp_;
+  }
+  if (first || p.plans != plansStamp_) {
+    out += ",\"plans\":" + plans_;
+    p.plans = plansStamp_;
+  }
+  if (!plan_.empty() && p.push != pushNumber_) {
+    out += ",\"plan\":" + plan_;
+    p.push = pushNumber_;
+  }
+  return out;
 }
 
 std::string Snapshot::PersonPart(const Session& session, const Person* person, int64_t seq) {
@@ -454,11 +682,13 @@ std::string Snapshot::StateFor(const Session& session, const Person& person, Clo
     const bool inView = c.read == 0 || !p.hasView || de * de + dn * dn <= p.radius * p.radius;
     if (!inView && !round) continue;
     Refresh(h, c);
+    if (inView) ReadCrew(h, c, now);
     // Out of view: the pose, and how the vessel looks only if the page has
     // never had it (its wheels turning there are not seen).
     const bool look = inView ? c.lookStamp > sent.look : sent.look == 0;
     const bool motion = inView ? c.motionStamp > sent.motion : sent.motion == 0;
-    if (!look && !motion && c.poseStamp <= sent.pose) continue;
+    const bool crew = c.crewStamp > sent.crew;
+    if (!look && !motion && !crew && c.poseStamp <= sent.pose) continue;
     out += any ? ",{" : "{";
     any = true;
     out += Pose(h, c);
@@ -472,10 +702,17 @@ std::string Snapshot::StateFor(const Session& session, const Person& person, Clo
       out += Motion(h, c);
       sent.motion = stamp_;
     }
+    if (crew) {
+      out += ",\"crew\":";
+      out += c.crew;
+      sent.crew = c.crewStamp;
+    }
     out += '}';
     sent.pose = stamp_;
   }
-  out += "],\"gone\":[";
+  out += ']';
+  out += Extras(p, first);
+  out += ",\"gone\":[";
   if (first) p.goneSeen = gone_.size();
   for (size_t i = p.goneSeen; i < gone_.size(); ++i) {
     if (i > p.goneSeen) out += ',';
@@ -513,9 +750,16 @@ std::string Snapshot::FullState(const Session& session, const Person* person) {
     out += Look(order_[i], c);
     out += ',';
     out += Motion(order_[i], c);
+    ReadCrew(order_[i], c, Clock::now());
+    out += ",\"crew\":";
+    out += c.crew;
     out += '}';
   }
-  out += "],\"gone\":[]}";
+  out += "],\"events\":";
+  out += events_.Since(0);
+  out += ",\"actionAreas\":" + areas_ + ",\"plans\":" + plans_;
+  if (!plan_.empty()) out += ",\"plan\":" + plan_;
+  out += ",\"gone\":[]}";
   return out;
 }
 

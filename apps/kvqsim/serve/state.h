@@ -13,7 +13,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "apps/kvqsim/lua/pushback_task.h"
+#include "apps/kvqsim/serve/event_log.h"
+#include "apps/kvqsim/serve/plan_store.h"
 #include "apps/kvqsim/serve/scene_assets.h"
+#include "apps/kvqsim/serve/tracks.h"
 #include "apps/kvqsim/session/session.h"
 #include "host/orbiterapi.h"
 
@@ -50,6 +54,16 @@ class Snapshot {
   void Forget(int person) { people_.erase(person); }
   void VesselDeleted(OBJHANDLE h);
 
+  // What happened, for every page (kept for the session).
+  EventLog& Events() { return events_; }
+  // The plans offered for the aircraft at their stands, by aircraft name,
+  // with points by longitude and latitude.
+  void SetOfferedPlans(const std::vector<StoredPlan>& plans);
+  // The answer to a plan tried (a pushback input with check).
+  std::string PlanMessage(const PushbackPreview& preview, int64_t seq) const;
+  // East and north of the scene's origin.
+  void ToEastNorth(double lng, double lat, double* east, double* north) const;
+
  private:
   struct VesselCache {
     std::string name;
@@ -62,9 +76,12 @@ class Snapshot {
     std::string pose, look, motion;          // JSON members, without braces, made lazily
     uint64_t poseBuilt = 0, lookBuilt = 0, motionBuilt = 0;  // the stamps they were made at
     uint64_t read = 0;  // the stamp it was last read at
+    std::string crew = "[]";  // the crew aboard, as its scenario lines list them
+    uint64_t crewStamp = 0;
+    Clock::time_point crewRead{};
   };
   struct Sent {
-    uint64_t pose = 0, look = 0, motion = 0;  // stamps sent to a person
+    uint64_t pose = 0, look = 0, motion = 0, crew = 0;  // stamps sent to a person
   };
   struct PersonView {
     bool hasView = false;
@@ -74,6 +91,9 @@ class Snapshot {
     Clock::time_point farRound{};
     std::unordered_map<OBJHANDLE, Sent> sent;
     std::vector<std::pair<std::string, uint64_t>>::size_type goneSeen = 0;
+    uint64_t events = 0;  // events sent
+    TrackLog::Sent tracks;
+    uint64_t areas = 0, plans = 0, push = 0;  // stamps or numbers sent
   };
   void Refresh(OBJHANDLE h, VesselCache& c);
   void ReadVessel(OBJHANDLE h, VESSEL* v, VesselCache& c);
@@ -81,6 +101,12 @@ class Snapshot {
   const std::string& Look(OBJHANDLE h, VesselCache& c);
   const std::string& Motion(OBJHANDLE h, VesselCache& c);
   std::string PersonPart(const Session& session, const Person* person, int64_t seq);
+  void ReadCrew(OBJHANDLE h, VesselCache& c, Clock::time_point now);
+  void ReadActionAreas(Clock::time_point now);
+  void PollSounds(const Session& session);
+  void SoundsOf(OBJHANDLE h);
+  std::string PushbackPart(const PushbackProgress& p);
+  std::string Extras(PersonView& p, bool first);
 
   AssetStore* assets_;
   SceneAssets sceneAssets_{assets_};
@@ -93,6 +119,22 @@ class Snapshot {
   std::unordered_map<OBJHANDLE, VesselCache> vessels_;
   std::vector<std::pair<std::string, uint64_t>> gone_;  // deleted vessels, with the stamp
   std::unordered_map<int, PersonView> people_;
+
+  EventLog events_;
+  TrackLog tracks_;
+  std::unordered_map<OBJHANDLE, std::string> names_;  // of the vessels tracked
+  void* actionTable_ = nullptr;  // the crew add-on's action areas, or null
+  std::string areas_ = "[]";
+  uint64_t areasSignature_ = 0, areasStamp_ = 1;
+  Clock::time_point areasRead_{};
+  std::string plans_ = "[]";
+  uint64_t plansStamp_ = 1;
+  std::string pushback_ = "null", plan_;  // the push's progress; its plan and sweep
+  uint64_t pushNumber_ = 0;
+  // Sounds: plays seen by vessel and slot, the last event of each wave.
+  std::unordered_map<OBJHANDLE, std::vector<unsigned>> plays_;
+  std::unordered_map<std::string, double> soundTold_;
+  size_t soundNext_ = 0;  // the next vessel of the round
 };
 
 }  // namespace kvqsim

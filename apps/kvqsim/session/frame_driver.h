@@ -24,6 +24,8 @@ class FrameDriver {
   virtual void AfterFrame() = 0;
   // A vessel is being deleted.
   virtual void VesselDeleted(OBJHANDLE h) = 0;
+  // A vessel was created.
+  virtual void VesselCreated(OBJHANDLE) {}
   // The run has ended; false with a message when an output failed.
   virtual bool Finish(std::string* error) = 0;
 };

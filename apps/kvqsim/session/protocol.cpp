@@ -29,7 +29,8 @@ constexpr KindName KINDS[] = {{InputKind::Key, "key"},           {InputKind::Mou
                               {InputKind::Time, "time"},         {InputKind::Pause, "pause"},
                               {InputKind::Save, "save"},         {InputKind::Quit, "quit"},
                               {InputKind::Blur, "blur"},         {InputKind::Join, "join"},
-                              {InputKind::Leave, "leave"},       {InputKind::View, "view"}};
+                              {InputKind::Leave, "leave"},       {InputKind::View, "view"},
+                              {InputKind::Pushback, "pushback"}};
 
 const char* KindNameOf(InputKind k) {
   for (const KindName& n : KINDS)
@@ -240,6 +241,37 @@ bool ReadTime(Reader& r, Input* in) {
   return r.Fail("'accel' must be 1, 2, 4 or 10");
 }
 
+// {"points": [{"e", "n"}, ...], "heading", "check"?} or {"stop": true}.
+bool ReadPushback(Reader& r, const json& j, Input* in) {
+  if (j.contains("stop")) {
+    r.Only({"stop"});
+    if (!r.Bool("stop", &in->stop)) return false;
+    if (!in->stop) return r.Fail("'stop' must be true (a plan starts with 'points' and 'heading')");
+    return r.Ok();
+  }
+  r.Only({"points", "heading", "check"});
+  if (j.contains("check") && !r.Bool("check", &in->check)) return false;
+  if (!r.Number("heading", -360, 360, &in->heading)) return false;
+  const json* pts = r.Field("points");
+  if (pts == nullptr) return false;
+  if (!pts->is_array() || pts->empty() || pts->size() > MAX_PLAN_POINTS)
+    return r.Fail("'points' must be a list of 1 to " + std::to_string(MAX_PLAN_POINTS) + " points {\"e\", \"n\"}");
+  for (const json& p : *pts) {
+    Input::PlanPoint pt;
+    const auto e = p.is_object() ? p.find("e") : p.end();
+    const auto n = p.is_object() ? p.find("n") : p.end();
+    if (!p.is_object() || p.size() != 2 || e == p.end() || n == p.end() || !e->is_number() || !n->is_number())
+      return r.Fail("each of 'points' must be {\"e\": metres, \"n\": metres}");
+    pt.e = e->get<double>();
+    pt.n = n->get<double>();
+    if (!std::isfinite(pt.e) || !std::isfinite(pt.n) || std::fabs(pt.e) > MAX_DISTANCE ||
+        std::fabs(pt.n) > MAX_DISTANCE)
+      return r.Fail("a point of 'points' is out of range");
+    in->points.push_back(pt);
+  }
+  return r.Ok();
+}
+
 }  // namespace
 
 bool InputFromJson(const json& j, bool fromRecord, Input* out, std::string* error) {
@@ -306,6 +338,9 @@ bool InputFromJson(const json& j, bool fromRecord, Input* out, std::string* erro
       ok = r.Number("east", -MAX_DISTANCE, MAX_DISTANCE, &in.east) &&
            r.Number("north", -MAX_DISTANCE, MAX_DISTANCE, &in.north) &&
            r.Number("radius", 0, MAX_DISTANCE, &in.radius) && r.Ok();
+      break;
+    case InputKind::Pushback:
+      ok = ReadPushback(r, j, &in);
       break;
     case InputKind::Save:
     case InputKind::Quit:
@@ -406,6 +441,16 @@ json InputToJson(const Input& in) {
       j["east"] = in.east;
       j["north"] = in.north;
       j["radius"] = in.radius;
+      break;
+    case InputKind::Pushback:
+      if (in.stop) {
+        j["stop"] = true;
+        break;
+      }
+      j["points"] = json::array();
+      for (const Input::PlanPoint& p : in.points) j["points"].push_back({{"e", p.e}, {"n", p.n}});
+      j["heading"] = in.heading;
+      if (in.check) j["check"] = true;
       break;
     case InputKind::Save:
     case InputKind::Quit:

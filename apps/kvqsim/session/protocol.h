@@ -17,13 +17,16 @@ namespace kvqsim {
 constexpr size_t MAX_MESSAGE_BYTES = 4096;
 constexpr size_t MAX_INPUTBOX_TEXT = 255;  // bytes
 constexpr int64_t MAX_SEQ = int64_t{1} << 53;
+constexpr size_t MAX_PLAN_POINTS = 200;  // points of a pushback plan
 
 // Join and Leave are a person's arrival and departure: the server makes
 // them, records hold them, a page never sends them. Blur: the page's window
 // lost the keyboard.
 // View: where the page looks (for what the server sends it; not a scene
-// input, never recorded).
-enum class InputKind { Key, Mouse, Control, InputBox, Focus, Cockpit, Time, Pause, Save, Quit, Blur, Join, Leave, View };
+// input, never recorded). Pushback: a hands-off pushback started, tried
+// (check) or stopped.
+enum class InputKind { Key, Mouse, Control, InputBox, Focus, Cockpit, Time, Pause, Save, Quit, Blur, Join, Leave, View,
+                       Pushback };
 enum class MouseAction { Down, Up, Move };
 enum class HostControl { Main, Brake, Rudder, AttMode };
 
@@ -50,6 +53,14 @@ struct Input {
   std::string vessel;
   // view: metres east and north of the scene's origin, radius in metres
   double east = 0, north = 0, radius = 0;
+  // pushback: the plan's points (metres east and north of the scene's
+  // origin) and final heading (degrees), or stop; check only tries it
+  struct PlanPoint {
+    double e = 0, n = 0;
+  };
+  std::vector<PlanPoint> points;
+  double heading = 0;
+  bool stop = false, check = false;
   // cockpit, time, pause
   int position = 0;
   int accel = 1;

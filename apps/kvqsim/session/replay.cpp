@@ -10,6 +10,8 @@ namespace kvqsim {
 void ReplayDriver::Begin() {
   std::vector<OBJHANDLE> loaded;
   sim::TakeFocusChanges(&loaded);  // the scenario's own focus
+  double lng0 = 0, lat0 = 0;
+  if (SceneOrigin(&lng0, &lat0)) session_.SetOrigin(lng0, lat0);
   // A record of a single page names no arrivals: its person was there from
   // the start.
   const bool arrivals = std::any_of(record_.inputs.begin(), record_.inputs.end(),

@@ -34,7 +34,31 @@ std::string Quoted(const std::string& name) {
 }
 
 bool NeedsVessel(InputKind k) {
-  return k == InputKind::Key || k == InputKind::Mouse || k == InputKind::Control || k == InputKind::Cockpit;
+  return k == InputKind::Key || k == InputKind::Mouse || k == InputKind::Control || k == InputKind::Cockpit ||
+         k == InputKind::Pushback;
+}
+
+// Keys that drive: pressing one takes the tractor back from a hands-off
+// pushback.
+bool DrivingKey(int code) {
+  switch (code) {
+    case OAPI_KEY_SPACE:
+    case OAPI_KEY_UP:
+    case OAPI_KEY_DOWN:
+    case OAPI_KEY_LEFT:
+    case OAPI_KEY_RIGHT:
+    case OAPI_KEY_ADD:
+    case OAPI_KEY_SUBTRACT:
+    case OAPI_KEY_NUMPAD1:
+    case OAPI_KEY_NUMPAD3:
+    case OAPI_KEY_COMMA:
+    case OAPI_KEY_PERIOD:
+    case OAPI_KEY_W:
+    case OAPI_KEY_S:
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace
@@ -116,6 +140,9 @@ bool Session::Apply(int id, Input* in, std::string* error) {
     case InputKind::Cockpit:
       ok = ApplyCockpit(*p, *in, error);
       break;
+    case InputKind::Pushback:
+      ok = ApplyPushback(*p, *in, error);
+      break;
     default:
       *error = "not a scene input";
       return false;
@@ -174,6 +201,7 @@ void Session::Release(Person& p) {
 }
 
 bool Session::ApplyKey(Person& p, Input* in) {
+  if (in->down && DrivingKey(in->code)) StopPushbackFor(p);
   if (in->hasHeld) {
     // A replayed key: the keyboard as it was when the key was delivered.
     for (unsigned char& k : p.keys) k = 0;
@@ -309,6 +337,7 @@ bool Session::ApplyControl(Person& p, const Input& in, std::string* error) {
     *error = "no focus vessel";
     return false;
   }
+  if (in.control != HostControl::AttMode) StopPushbackFor(p);
   switch (in.control) {
     case HostControl::Main:
       v->SetThrusterGroupLevel(THGROUP_MAIN, in.level);
@@ -389,7 +418,57 @@ bool Session::EnterCockpit(Person& p, int position) {
   return true;
 }
 
+void Session::StopPushbackFor(const Person& p) {
+  if (pushback_.Running() && pushback_.Tractor() == p.focus) pushback_.Stop("stopped by the driver");
+}
+
+PushbackPlan Session::PlanOf(const Input& in) const {
+  PushbackPlan plan;
+  const double radius = oapiGetSize(sim::GetPlanet());
+  for (const Input::PlanPoint& pt : in.points)
+    plan.points.push_back({lng0_ + pt.e / (radius * std::cos(lat0_)), lat0_ + pt.n / radius});
+  plan.heading = in.heading;
+  return plan;
+}
+
+bool Session::PreviewPushback(int id, const Input& in, PushbackPreview* out, std::string* error) {
+  const Person* p = Find(id);
+  if (p == nullptr || p->focus == nullptr) {
+    *error = "there is no vessel to act on";
+    return false;
+  }
+  return pushback_.Preview(static_cast<lua_State*>(sim::GetLuaState()), p->focus, PlanOf(in), out, error);
+}
+
+// Starts, or stops, a hands-off pushback of the person's focus tractor. A
+// new plan replaces the running one until the tractor has moved.
+bool Session::ApplyPushback(Person& p, const Input& in, std::string* error) {
+  if (in.stop) {
+    if (!pushback_.Running()) {
+      *error = "no pushback is running";
+      return false;
+    }
+    pushback_.Stop("stopped from the page");
+    return true;
+  }
+  if (in.check) {
+    *error = "a plan is only tried, not applied";
+    return false;
+  }
+  if (pushback_.Running() && (pushback_.Moved() || pushback_.Tractor() != p.focus)) {
+    *error = "a pushback is under way: stop it first";
+    return false;
+  }
+  return pushback_.Start(static_cast<lua_State*>(sim::GetLuaState()), p.focus, PlanOf(in), error);
+}
+
+bool SceneOrigin(double* lng, double* lat) {
+  OBJHANDLE first = oapiGetVesselByIndex(0);
+  return first != nullptr && sim::GetSurfacePos(first, lng, lat, nullptr);
+}
+
 void Session::VesselDeleted(OBJHANDLE h) {
+  pushback_.VesselDeleted(h);
   for (Person& p : people_) {
     if (p.focus != h) continue;
     p.focus = nullptr;
@@ -398,6 +477,7 @@ void Session::VesselDeleted(OBJHANDLE h) {
 }
 
 void Session::AfterFrame() {
+  pushback_.AfterFrame(oapiGetSimTime());
   sim::TakeFocusChanges(&changes_);
   OBJHANDLE last = nullptr;
   for (OBJHANDLE c : changes_)

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "apps/kvqsim/lua/pushback_task.h"
 #include "apps/kvqsim/session/person.h"
 #include "apps/kvqsim/session/protocol.h"
 #include "host/orbiterapi.h"
@@ -32,6 +33,13 @@ class Session {
   void AfterFrame();
   // A vessel is being deleted: whoever looked at it needs another.
   void VesselDeleted(OBJHANDLE h);
+  // The scene's origin (the first vessel's starting point), for positions
+  // given in metres east and north of it.
+  void SetOrigin(double lng, double lat) { lng0_ = lng, lat0_ = lat; }
+  // Tries a pushback plan for the person's focus tractor (a pushback input
+  // with check) without changing anything.
+  bool PreviewPushback(int id, const Input& in, PushbackPreview* out, std::string* error);
+  const PushbackTask& Pushback() const { return pushback_; }
 
   const std::vector<Person>& People() const { return people_; }
   const Person* Find(int id) const;
@@ -52,6 +60,9 @@ class Session {
   bool ApplyFocus(Person& p, const Input& in, std::string* error);
   bool ApplyCockpit(Person& p, const Input& in, std::string* error);
   bool EnterCockpit(Person& p, int position);
+  bool ApplyPushback(Person& p, const Input& in, std::string* error);
+  PushbackPlan PlanOf(const Input& in) const;
+  void StopPushbackFor(const Person& p);
   void TakeFocusChanges(Person* actor);
   void MoveOn(Person& p, OBJHANDLE to);
   void FollowWithCockpit(Person& p);
@@ -61,6 +72,11 @@ class Session {
   OBJHANDLE frameFocus_ = nullptr;  // the host's focus as the frame began
   std::vector<OBJHANDLE> changes_;  // reused
   std::vector<std::pair<int, std::string>> notices_;
+  PushbackTask pushback_;
+  double lng0_ = 0, lat0_ = 0;
 };
+
+// The scene's origin: where the first vessel stands. False without vessels.
+bool SceneOrigin(double* lng, double* lat);
 
 }  // namespace kvqsim
