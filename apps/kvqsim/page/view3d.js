@@ -29,6 +29,7 @@ export class View3D {
     this.renderer.setPixelRatio(window.devicePixelRatio || 1);
     this.scene = new THREE.Scene();
     this.scene.background = new THREE.Color(0x9bb7d6);
+    this.scene.fog = new THREE.Fog(0x9bb7d6, 250, 1500);
     this.scene.add(new THREE.HemisphereLight(0xdfe8f2, 0x4a4a40, 0.75));
     const sun = new THREE.DirectionalLight(0xffffff, 0.7);
     sun.position.set(-300, 500, -200);
@@ -305,17 +306,18 @@ function placeVessel(root, v) {
   root.matrixWorldNeedsUpdate = true;
 }
 
-// The apron: a grey plane with a line every metre, stronger every ten.
+// The apron: a grey plane with a line every metre near the middle and
+// every ten metres farther out, fading into the haze.
 function ground() {
   const g = new THREE.Group();
   const plane = new THREE.Mesh(new THREE.PlaneBufferGeometry(GROUND, GROUND),
     new THREE.MeshLambertMaterial({ color: 0x6b6e68 }));
   plane.rotation.x = -Math.PI / 2;
   g.add(plane);
-  const fine = new THREE.GridHelper(200, 200, 0x5e615b, 0x5e615b);
+  const fine = new THREE.GridHelper(60, 60, 0x5e615b, 0x5e615b);
   fine.position.y = 0.005;
   g.add(fine);
-  const coarse = new THREE.GridHelper(GROUND, GROUND / 10, 0x50534e, 0x50534e);
+  const coarse = new THREE.GridHelper(600, 60, 0x565953, 0x565953);
   coarse.position.y = 0.01;
   g.add(coarse);
   return g;
