@@ -22,12 +22,12 @@ void TrackLog::Sample(OBJHANDLE h, double t, double east, double north, OBJHANDL
   const bool jump = tr.sampled && (attachedNow || moved > JUMP + FASTEST * dt);
   tr.parent = parent;
   tr.lastT = t;
-  const bool far = tr.points.empty() || jump ||
+  const bool moving = tr.points.empty() || jump ||
                    std::hypot(east - tr.points.back().e, north - tr.points.back().n) >= STEP;
   tr.lastE = east;
   tr.lastN = north;
   tr.sampled = true;
-  if (!far || tr.points.size() >= MAX_POINTS) return;
+  if (!moving || tr.points.size() >= MAX_POINTS) return;
   tr.points.push_back({static_cast<float>(east), static_cast<float>(north), jump});
 }
 
