@@ -21,6 +21,9 @@ import sys
 import time
 import urllib.request
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
+from wsclient import said, start_kvqsim  # noqa: E402
+
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
@@ -48,9 +51,9 @@ def main():
     again = {k: os.path.join(out, 'replay.' + k) for k in ('scn', 'csv', 'svg')}
     record = os.path.join(out, 'session.jsonl')
 
-    server = subprocess.Popen(kvqsim + ['--serve', '127.0.0.1:0', '--record', record, '--save', live['scn'],
-                               '--trace', live['csv'], '--plot', live['svg'], '--quiet'],
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    server = start_kvqsim(kvqsim + ['--serve', '127.0.0.1:0', '--record', record, '--save', live['scn'],
+                                    '--trace', live['csv'], '--plot', live['svg'], '--quiet'],
+                          os.path.join(out, 'session.err'))
     driver = None
     try:
         line = server.stdout.readline()
@@ -61,7 +64,7 @@ def main():
         driver = browser(out)
         session(driver, url, out)
         driver.find_element(By.ID, 'quit').click()
-        check(server.wait(timeout=20) == 0, 'kvqsim did not end with 0 after quit: ' + server.stderr.read())
+        check(server.wait(timeout=20) == 0, 'kvqsim did not end with 0 after quit: ' + said(server))
     finally:
         if driver:
             driver.quit()
@@ -87,8 +90,8 @@ def planner(kvqsim, build_root, out):
     own, since the plan flown is kept there."""
     root = os.path.join(out, 'root')
     shutil.copytree(build_root, root)
-    server = subprocess.Popen(kvqsim + ['--serve', '127.0.0.1:0', '--root', root, '--quiet'],
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    server = start_kvqsim(kvqsim + ['--serve', '127.0.0.1:0', '--root', root, '--quiet'],
+                          os.path.join(out, 'planner.err'))
     d = None
     try:
         url = re.search(r'http://[0-9.]+:\d+/', server.stdout.readline()).group(0)
@@ -137,7 +140,7 @@ def planner(kvqsim, build_root, out):
               'Stop is enabled with nothing running')
         d.save_screenshot(os.path.join(out, 'planner-stopped.png'))
         d.find_element(By.ID, 'quit').click()
-        check(server.wait(timeout=20) == 0, 'kvqsim did not end with 0 after quit: ' + server.stderr.read())
+        check(server.wait(timeout=20) == 0, 'kvqsim did not end with 0 after quit: ' + said(server))
     finally:
         if d:
             d.quit()

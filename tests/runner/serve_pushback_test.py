@@ -18,7 +18,7 @@ import time
 import urllib.request
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
-from wsclient import Page, serving_port  # noqa: E402
+from wsclient import Page, said, serving_port, start_kvqsim  # noqa: E402
 
 SPACE = 0x39
 
@@ -45,8 +45,8 @@ def main():
     record, saved = os.path.join(out, 'session.jsonl'), os.path.join(out, 'live.scn')
     base = kvqsim + ['--root', root, '--quiet']
 
-    server = subprocess.Popen(base + ['--serve', '127.0.0.1:0', '--record', record, '--save', saved],
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    server = start_kvqsim(base + ['--serve', '127.0.0.1:0', '--record', record, '--save', saved],
+                          os.path.join(out, 'session.err'))
     try:
         flown = push(serving_port(server, 30), server)
     finally:
@@ -59,8 +59,7 @@ def main():
     check(open(saved, 'rb').read() == open(replayed, 'rb').read(), 'the replay ends elsewhere than the session')
 
     # The next session at the stand offers the plan.
-    server = subprocess.Popen(base + ['--serve', '127.0.0.1:0'], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                              text=True)
+    server = start_kvqsim(base + ['--serve', '127.0.0.1:0'], os.path.join(out, 'next.err'))
     try:
         page = Page(serving_port(server, 30))
         s = page.wait('the first state', lambda s: s['focus'] == 'Tug')
@@ -130,7 +129,9 @@ def push(port, server):
 
     # A page that comes later gets what happened so far.
     b = Page(port)
-    sb = b.wait('the later page', lambda s: s['full'])
+    b.wait('the later page', lambda s: True)
+    sb = b.first
+    check(sb['full'], 'the later page\'s first state is not a full one')
     texts = [e['text'] for e in sb['events']]
     check('Tug_Towbar attached to Tug' in texts and 'Jet attached to Tug' in texts, 'events: %r' % texts)
     check(len(sb['tracks'].get('Jet', [])) > 10, 'no track of the airliner for the later page')
@@ -151,7 +152,7 @@ def push(port, server):
     a.send({'type': 'pushback', 'stop': True, 'seq': 7})
     check('no pushback is running' in answer(a, 7)['message'], 'a stop with nothing running passed')
     a.send({'type': 'quit'})
-    check(server.wait(timeout=10) == 0, 'kvqsim did not end after quit: ' + server.stderr.read())
+    check(server.wait(timeout=10) == 0, 'kvqsim did not end after quit: ' + said(server))
     return plan
 
 

@@ -9,6 +9,7 @@ import os
 import re
 import socket
 import struct
+import subprocess
 import threading
 import time
 
@@ -36,6 +37,7 @@ class Page:
             raise SystemExit('FAILED: no WebSocket: %r' % head[:80])
         self.answers_close = answers_close
         self.state = None
+        self.first = None  # the first state (a full one)
         self.states = 0
         self.gaps = []  # s between states
         self.arrivals = []  # (time, seq) of each state
@@ -87,6 +89,8 @@ class Page:
                     with self.lock:
                         if m['type'] == 'state':
                             self.state = m
+                            if self.first is None:
+                                self.first = m
                             self.states += 1
                             self.arrivals.append((now, m.get('seq', -1)))
                             if last is not None:
@@ -122,3 +126,17 @@ def serving_port(server, within=10):
     if not (found and 'serving' in found[0]):
         raise SystemExit('FAILED: kvqsim did not say it serves within %d s: %r' % (within, found))
     return int(re.search(r':(\d+)/', found[0]).group(1))
+
+
+def start_kvqsim(command, errors):
+    """kvqsim started with its errors kept in the file `errors` (a pipe that
+    nobody reads would stall it once full) and its address to read on
+    stdout (serving_port); `said(server)` gives what it printed."""
+    server = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=open(errors, 'w'), text=True)
+    server.errors = errors
+    return server
+
+
+def said(server):
+    with open(server.errors) as f:
+        return f.read()
