@@ -9,7 +9,6 @@ plot. In a second session the pushback is planned on the map, started and
 stopped with the page's buttons. The page's screenshots are kept in the
 output folder."""
 
-import argparse
 import http.client
 import json
 import math
@@ -22,7 +21,7 @@ import time
 import urllib.request
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
-from wsclient import said, start_kvqsim  # noqa: E402
+from wsclient import check, said, start_kvqsim, test_args  # noqa: E402
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
@@ -36,17 +35,8 @@ PUSHED = 20  # m the airliner goes back straight, tail first
 
 
 def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument('--kvqsim', required=True)
-    # The command that runs a program of the build ("|" between its words),
-    # such as Wine for the Windows build; none for a native one.
-    ap.add_argument('--runner', default='')
-    ap.add_argument('--out', required=True)
-    args = ap.parse_args()
-    kvqsim = (args.runner.split('|') if args.runner else []) + [args.kvqsim]
+    args, kvqsim = test_args()
     out = args.out
-    shutil.rmtree(out, ignore_errors=True)
-    os.makedirs(out)
     live = {k: os.path.join(out, 'live.' + k) for k in ('scn', 'csv', 'svg')}
     again = {k: os.path.join(out, 'replay.' + k) for k in ('scn', 'csv', 'svg')}
     record = os.path.join(out, 'session.jsonl')
@@ -66,11 +56,7 @@ def main():
         driver.find_element(By.ID, 'quit').click()
         check(server.wait(timeout=20) == 0, 'kvqsim did not end with 0 after quit: ' + said(server))
     finally:
-        if driver:
-            driver.quit()
-        if server.poll() is None:
-            server.kill()
-        shutil.rmtree(os.path.join(out, 'profile'), ignore_errors=True)
+        leave(server, driver, out)
 
     replay = subprocess.run(kvqsim + ['--replay', record, '--save', again['scn'], '--trace', again['csv'],
                              '--plot', again['svg'], '--quiet'], capture_output=True, text=True, timeout=60)
@@ -142,21 +128,21 @@ def planner(kvqsim, build_root, out):
         d.find_element(By.ID, 'quit').click()
         check(server.wait(timeout=20) == 0, 'kvqsim did not end with 0 after quit: ' + said(server))
     finally:
-        if d:
-            d.quit()
-        if server.poll() is None:
-            server.kill()
-        shutil.rmtree(os.path.join(out, 'profile'), ignore_errors=True)
-
-
-def check(cond, message):
-    if not cond:
-        raise SystemExit('FAILED: ' + message)
+        leave(server, d, out)
 
 
 def read(path):
     with open(path, 'rb') as f:
         return f.read()
+
+
+def leave(server, driver, out):
+    """Whatever happened: the browser closed, kvqsim ended, its profile gone."""
+    if driver:
+        driver.quit()
+    if server.poll() is None:
+        server.kill()
+    shutil.rmtree(os.path.join(out, 'profile'), ignore_errors=True)
 
 
 def check_requests(port):

@@ -7,7 +7,6 @@ leaves it braked; a page that connects later gets the session's events,
 tracks and the running plan; the record replays to the same end; and the
 next session at that stand offers the plan that was flown."""
 
-import argparse
 import json
 import math
 import os
@@ -18,27 +17,14 @@ import time
 import urllib.request
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
-from wsclient import Page, said, serving_port, start_kvqsim  # noqa: E402
+from wsclient import Page, check, said, serving_port, start_kvqsim, test_args  # noqa: E402
 
 SPACE = 0x39
 
 
-def check(cond, message):
-    if not cond:
-        raise SystemExit('FAILED: ' + message)
-
-
 def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument('--kvqsim', required=True)
-    ap.add_argument('--runner', default='')
-    ap.add_argument('--root', required=True)
-    ap.add_argument('--out', required=True)
-    args = ap.parse_args()
-    kvqsim = (args.runner.split('|') if args.runner else []) + [args.kvqsim]
+    args, kvqsim = test_args('--root')
     out = args.out
-    shutil.rmtree(out, ignore_errors=True)
-    os.makedirs(out)
     # A root of its own: the plans kept are written into it.
     root = os.path.join(out, 'root')
     shutil.copytree(args.root, root, ignore=shutil.ignore_patterns('Page'))

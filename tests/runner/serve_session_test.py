@@ -10,11 +10,9 @@ a ninth page is told why it is turned away; and Quit ends the session within
 two seconds while one page never reads and another never closes, with the
 outputs written and the record replaying to the same end."""
 
-import argparse
 import http.client
 import json
 import os
-import shutil
 import socket
 import subprocess
 import sys
@@ -22,7 +20,7 @@ import time
 import urllib.request
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
-from wsclient import Page, serving_port, start_kvqsim  # noqa: E402
+from wsclient import Page, check, serving_port, start_kvqsim, test_args  # noqa: E402
 from wsclient import said as said_by  # noqa: E402
 
 # Scan codes.
@@ -30,21 +28,9 @@ ARROW_LEFT, SPACE, KEY_E, KEY_W, KEY_4 = 0xCB, 0x39, 0x12, 0x11, 0x05
 END_WITHIN = 2.0  # s from Quit to kvqsim's exit
 
 
-def check(cond, message):
-    if not cond:
-        raise SystemExit('FAILED: ' + message)
-
-
 def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument('--kvqsim', required=True)
-    ap.add_argument('--runner', default='')
-    ap.add_argument('--out', required=True)
-    args = ap.parse_args()
-    kvqsim = (args.runner.split('|') if args.runner else []) + [args.kvqsim]
+    args, kvqsim = test_args()
     out = args.out
-    shutil.rmtree(out, ignore_errors=True)
-    os.makedirs(out)
     # Realism mode: a crew member at the hitch couples towbar and airliner.
     pushback = start_kvqsim(kvqsim + ['--serve', '127.0.0.1:0', '--quiet', '--flight-model', '1'],
                             os.path.join(out, 'pushback.err'))

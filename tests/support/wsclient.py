@@ -3,10 +3,12 @@ the handshake and frames by hand (the standard library has no WebSocket),
 answering pings, keeping the newest state and every other message. For the
 server's tests and benchmarks."""
 
+import argparse
 import base64
 import json
 import os
 import re
+import shutil
 import socket
 import struct
 import subprocess
@@ -114,6 +116,28 @@ class Page:
 
     def close(self):
         self.sock.close()
+
+
+def check(cond, message):
+    if not cond:
+        raise SystemExit('FAILED: ' + message)
+
+
+def test_args(*required):
+    """The served tests' arguments: --kvqsim, --runner (the command that runs
+    a program of the build, "|" between its words, such as Wine for the
+    Windows build; none for a native one), --out (emptied first) and the
+    other `required` options. Returns the arguments and kvqsim's command."""
+    ap = argparse.ArgumentParser()
+    ap.add_argument('--kvqsim', required=True)
+    ap.add_argument('--runner', default='')
+    ap.add_argument('--out', required=True)
+    for name in required:
+        ap.add_argument(name, required=True)
+    args = ap.parse_args()
+    shutil.rmtree(args.out, ignore_errors=True)
+    os.makedirs(args.out)
+    return args, (args.runner.split('|') if args.runner else []) + [args.kvqsim]
 
 
 def serving_port(server, within=10):
